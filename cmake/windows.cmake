@@ -1,0 +1,37 @@
+# Cross build: vellisk.exe, the platform tests and the end-to-end test driver,
+# all run under Wine.
+enable_language(RC)
+
+set(VELLISK_WIN32_LIBS comctl32 ole32 oleaut32 uuid shell32 gdi32 user32 winmm)
+
+add_library(vellisk_win32 STATIC src/shell/platform_win32.cpp)
+target_include_directories(vellisk_win32 PUBLIC src)
+target_compile_definitions(vellisk_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(vellisk_win32 PUBLIC ${VELLISK_WIN32_LIBS})
+target_compile_options(vellisk_win32 PRIVATE -Wall -Wextra)
+
+add_executable(vellisk WIN32 src/shell/main_win32.cpp src/shell/resources.rc)
+target_link_libraries(vellisk PRIVATE vellisk_core vellisk_win32)
+target_link_options(vellisk PRIVATE -static -municode -mwindows -s)
+target_compile_definitions(vellisk PRIVATE UNICODE _UNICODE)
+
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# One binary, so one Wine start for the whole layer.
+file(GLOB PLATFORM_TESTS CONFIGURE_DEPENDS tests/platform/*.cpp)
+add_executable(platform_tests ${PLATFORM_TESTS})
+target_link_libraries(platform_tests PRIVATE vellisk_core vellisk_win32 gtest gtest_main)
+target_link_options(platform_tests PRIVATE -static)
+add_test(NAME platform COMMAND platform_tests)
+
+file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS tests/e2e/driver/*.cpp)
+if(DRIVER_SOURCES)
+  add_executable(driver ${DRIVER_SOURCES})
+  target_compile_definitions(driver PRIVATE UNICODE _UNICODE NOMINMAX)
+  target_link_libraries(driver PRIVATE ${VELLISK_WIN32_LIBS})
+  target_link_options(driver PRIVATE -static -municode)
+endif()
