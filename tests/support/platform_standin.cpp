@@ -236,6 +236,9 @@ DirectoryEntry FindFirstEntry(TextView pattern) {
     Text folder, name;
     standin::SplitPath(standin::FileKey(pattern), folder, name);
     if (name.empty()) return {};
+    // Like the real search, none at a share root (\\server\share): a share
+    // is no entry of the server. Its attributes can still be read.
+    if (folder.size() > 2 && folder.starts_with(u"\\\\") && folder.find(u'\\', 2) == folder.size() - 1) return {};
     auto inFolder = [&](const Text& key) {
         Text f, n;
         standin::SplitPath(key, f, n);

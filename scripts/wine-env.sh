@@ -1,0 +1,29 @@
+# Sourced by the scripts: a Wine prefix of the project's own under the build
+# folder, made once, quiet, and with Wine drawing window frames itself (a
+# virtual X server has no window manager to draw them).
+# Usage: wine_prefix <folder>
+wine_prefix() {
+  export WINEPREFIX="$1" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/.vellisk-ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.vellisk-ready"
+  fi
+}
+
+# Starts Xvfb on a free display; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+  local file
+  file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$file" ] && break
+    sleep 0.1
+  done
+  DISPLAY=":$(head -n1 "$file")"
+  export DISPLAY
+  rm -f "$file"
+}
