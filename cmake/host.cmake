@@ -15,3 +15,13 @@ file(GLOB UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE vellisk_core vellisk_standin GTest::gtest GTest::gtest_main)
 add_test(NAME unit COMMAND unit_tests)
+
+# End-to-end tests: the real vellisk.exe under Wine in a virtual X server,
+# driven by the driver of the Windows build. They are not part of ctest's run:
+# the test script starts them with VELLISK_EXE, VELLISK_DRIVER and WINEPREFIX.
+file(GLOB E2E_RUNNER CONFIGURE_DEPENDS tests/e2e/runner/*.cpp)
+if(E2E_RUNNER)
+  add_executable(e2e_tests ${E2E_RUNNER})
+  target_link_libraries(e2e_tests PRIVATE GTest::gtest)
+  target_compile_options(e2e_tests PRIVATE -Wall -Wextra)
+endif()

@@ -2,6 +2,12 @@
 # all run under Wine.
 enable_language(RC)
 
+# -O2 rather than -O3: as fast for this program, and a much smaller file.
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG")
+
+# Unused code and data are left out of the executable.
+add_compile_options(-ffunction-sections -fdata-sections)
+
 set(VELLISK_WIN32_LIBS comctl32 ole32 oleaut32 uuid shell32 gdi32 user32 winmm)
 
 add_library(vellisk_win32 STATIC src/shell/platform_win32.cpp)
@@ -12,7 +18,7 @@ target_compile_options(vellisk_win32 PRIVATE -Wall -Wextra)
 
 add_executable(vellisk WIN32 src/shell/main_win32.cpp src/shell/resources.rc)
 target_link_libraries(vellisk PRIVATE vellisk_core vellisk_win32)
-target_link_options(vellisk PRIVATE -static -municode -mwindows -s)
+target_link_options(vellisk PRIVATE -static -municode -mwindows -s -Wl,--gc-sections)
 target_compile_definitions(vellisk PRIVATE UNICODE _UNICODE)
 
 # GoogleTest from Debian's source package, built with the cross compiler.

@@ -35,7 +35,7 @@ trap cleanup EXIT
 echo "== platform tests under Wine"
 wine_prefix "$build/wine-platform"
 start_xvfb
-wineserver -p
+start_wine
 (cd "$build/win" && ctest --output-on-failure)
 cleanup
 XVFB_PID=""

@@ -27,3 +27,11 @@ start_xvfb() {
   export DISPLAY
   rm -f "$file"
 }
+
+# Keeps the prefix's server running and starts its background services now,
+# with no pipe of ours open: services started later by a test would inherit
+# the test runner's output pipe and keep it open after the test has ended.
+start_wine() {
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
