@@ -15,10 +15,8 @@ void PrepareProgram() {
     FillIdentityStrings();
     WindowSettings.WindowNumber = 1;
     WindowSettings.WindowFlags = WindowOptionSystemMenu | WindowOptionScreenCentered | WindowOptionMinimizeButton;
-    GadgetActionMap.clear();
-    TileMap.clear();
-    LastTile = -1;
-    LastDropKind = 0;
+    ResetGadgetActionMap();
+    ResetTileRegistry();
     LastErrorText.clear();
     WindowSettings.Width = 400;
     WindowSettings.Height = 300;

@@ -3,20 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "main_window.h"
 #include "shell/platform.h"
 #include "text/text.h"
 
 namespace {
-
-HWND MainWindow() {
-    static HWND window = [] {
-        platform::Prepare();
-        return reinterpret_cast<HWND>(platform::OpenWindow(1, 0, 0, 400, 300, u"vellisk",
-                                                           WindowOptionSystemMenu | WindowOptionScreenCentered |
-                                                               WindowOptionMinimizeButton));
-    }();
-    return window;
-}
 
 TEST(MainWindow, HasTheInnerSizeStylesAndPlaceAsked) {
     HWND window = MainWindow();
