@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "app/cleanup.h"
+#include "app/form.h"
+#include "app_fixture.h"
+#include "text/text.h"
+
+namespace {
+
+// The clean-up rules written out literally, the slow way, to hold the one-pass
+// implementation against.
+Text LiteralCompressSpaces(Text text) {
+    text = ReplaceAll(text, u"  ", u" ");
+    text = ReplaceAll(text, u" \r\n", u"\r\n");
+    return ReplaceAll(text, u"\r\n\r\n", u"\r\n");
+}
+
+std::vector<Text> LiteralSplitWords(const Text& text, const Text& separator) {
+    int64_t count = CountOccurrences(text, separator);
+    if (count < 1) return {text};
+    std::vector<Text> words;
+    for (int64_t i = 1; i <= count + 1; ++i) words.push_back(NthField(text, i, separator));
+    return words;
+}
+
+std::vector<Text> LiteralWrapWords(const std::vector<Text>& words, size_t width) {
+    std::vector<Text> lines;
+    Text current;
+    for (const Text& word : words) {
+        Text candidate = current + word + u" ";
+        if (TextLength(candidate) > width) {
+            lines.push_back(current);
+            current = word + u" ";
+        } else {
+            current = candidate;
+        }
+    }
+    if (TextLength(current) > 0) lines.push_back(current);
+    return lines;
+}
+
+Text LiteralJoinLines(const std::vector<Text>& lines, const Text& separator) {
+    Text joined;
+    for (size_t i = 0; i < lines.size(); ++i) joined += (i == 0 ? Text() : separator) + lines[i];
+    return joined;
+}
+
+Text LiteralColumnWrap(Text text) {
+    text = ReplaceAll(text, u"\t", u" ");
+    text = ReplaceAll(text, u"  ", u" ");
+    text = LiteralJoinLines(LiteralWrapWords(LiteralSplitWords(text, u" "), 65), u"\r\n");
+    text = ReplaceAll(text, u"\r\n ", u"\r\n");
+    return ReplaceAll(text, u"\r\n\r\n\r\n", u"\r\n\r\n");
+}
+
+std::vector<Text> Copies(const std::vector<TextView>& views) { return {views.begin(), views.end()}; }
+
+// Texts made of the pieces that trouble the rules: runs of spaces and of line
+// breaks, lone CRs and LFs, TABs, surrogates, and words around the wrap width.
+std::vector<Text> GeneratedTexts(size_t count) {
+    const std::vector<Text> pieces = {
+        u"a", u"to", u"word", u"Lorem", u"ipsum.", u"ПЛАН", u"\xD83D\xDE00", u"x\xD83D\xDE00y", u"\xD800",
+        u" ", u" ", u" ", u" ", u"  ", u"     ", u"\t", u"\t \t", u" \t",
+        u"\r\n", u"\r\n", u"\r\n\r\n", u"\r\n\r\n\r\n\r\n\r\n", u"\r", u"\n", u"\n\r", u"\r\r\n\n",
+        u" \r\n ", u"\r\n \r\n", u"  \r\n  \r\n  ",
+    };
+    std::mt19937 rng(20261211);
+    std::vector<Text> texts;
+    for (size_t t = 0; t < count; ++t) {
+        Text text;
+        size_t length = rng() % 120;
+        for (size_t i = 0; i < length; ++i) {
+            size_t pick = rng() % (pieces.size() + 4);
+            if (pick < pieces.size()) text += pieces[pick];
+            else text += Text(58 + rng() % 12, u'w'); // 58 to 69 units: both sides of the width
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+} // namespace
+
+using CleanupTest = FormTest;
+
+TEST_F(CleanupTest, CompressSpacesCollapsesSpacesAndDropsEmptyLines) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"Hello···world··↵↵↵Next····line·↵", u"Hello·world↵Next·line↵"},
+        {u"a·↵·↵b", u"a↵b"},
+        {u"··lead", u"·lead"},
+        {u"x··↵↵y···", u"x↵y·"},
+        {u"a→·→b··↵··↵↵c", u"a→·→b↵c"},
+        {u"↵↵x", u"↵x"},
+        {u"", u""},
+        {u"a\r·\nb\n\r\n\rc", u"a\r·\nb\n\r\n\rc"}, // lone CRs and LFs are ordinary
+    };
+    for (const auto& [before, after] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(Text(before)));
+        platform::SetGadgetText(Editor, Notation(before));
+        CompressSpaces(CompressSpacesButton);
+        EXPECT_EQ(TextOf(Editor), Notation(after));
+        CompressSpaces(CompressSpacesButton); // a second run changes nothing
+        EXPECT_EQ(TextOf(Editor), Notation(after));
+    }
+}
+
+TEST_F(CleanupTest, ColumnWrapReflowsIntoLinesOfSixtyFive) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"hello·world", u"hello·world·"},
+        {u"a→b→→c", u"a·b·c·"},
+        {u"··leading·two", u"·leading·two·"},
+        {u"tail·space·", u"tail·space··"},
+        {u"end.·↵·next", u"end.·↵next·"},
+        {u"a·↵·↵·b", u"a·↵↵b·"},
+        {u"para·one.↵↵↵↵para·two.", u"para·one.↵↵para·two.·"},
+        {u"Line·one·of·text.↵Line·two·of·text.", u"Line·one·of·text.↵Line·two·of·text.·"},
+        {u"", u"·"},
+        {u"ends·with·a·break↵", u"ends·with·a·break↵"},
+    };
+    for (const auto& [before, after] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(Text(before)));
+        platform::SetGadgetText(Editor, Notation(before));
+        ColumnWrap(ColumnWrapButton);
+        EXPECT_EQ(TextOf(Editor), Notation(after));
+    }
+}
+
+TEST_F(CleanupTest, ColumnWrapLongCasesLineByLine) {
+    Text sentence = u"The quick brown fox jumps over the lazy dog.";
+    Text x65(65, u'x');
+    struct Case {
+        Text before;
+        std::vector<Text> lines;
+    };
+    const Case cases[] = {
+        {sentence + u" " + sentence + u" " + sentence,
+         {u"The quick brown fox jumps over the lazy dog. The quick brown fox ",
+          u"jumps over the lazy dog. The quick brown fox jumps over the lazy ", u"dog. "}},
+        // The text before the break counts towards the line that continues after it.
+        {u"one two three four five six seven eight\r\nnine ten eleven twelve thirteen fourteen",
+         {u"one two three four five six seven eight", u"nine ten eleven twelve ", u"thirteen fourteen "}},
+        // A first word longer than 64 leaves an empty first line.
+        {x65 + u" y", {u"", x65 + u" ", u"y "}},
+        // 64 units and the space fill a line exactly.
+        {Text(64, u'z') + u" a b", {Text(64, u'z') + u" ", u"a b "}},
+    };
+    ASSERT_EQ(cases[0].before.size(), 134u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.before));
+        platform::SetGadgetText(Editor, c.before);
+        ColumnWrap(ColumnWrapButton);
+        Text expected;
+        for (size_t i = 0; i < c.lines.size(); ++i) expected += (i ? u"\r\n" : u"") + c.lines[i];
+        EXPECT_EQ(TextOf(Editor), expected);
+    }
+}
+
+TEST_F(CleanupTest, ColumnWrapOnItsOwnResultKeepsGrowing) {
+    EXPECT_EQ(ColumnWrapped(ColumnWrapped(u"hello world")), u"hello world  ");
+    Text sentence = u"The quick brown fox jumps over the lazy dog.";
+    Text twice = ColumnWrapped(ColumnWrapped(sentence + u" " + sentence + u" " + sentence));
+    EXPECT_NE(twice.find(u"fox \r\n\r\njumps"), Text::npos) << ::testing::PrintToString(twice);
+}
+
+TEST(CleanupRules, OnePassCodeMatchesTheLiteralRules) {
+    for (const Text& text : GeneratedTexts(400)) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        EXPECT_EQ(CompressedSpaces(text), LiteralCompressSpaces(text));
+        EXPECT_EQ(ColumnWrapped(text), LiteralColumnWrap(text));
+        for (const Text separator : {Text(u" "), Text(u"  "), Text(u"\r\n"), Text()})
+            EXPECT_EQ(Copies(SplitWords(text, separator)), LiteralSplitWords(text, separator));
+        std::vector<TextView> words = SplitWords(text, u" ");
+        for (size_t width : {size_t(0), size_t(1), size_t(7), WrapWidth, size_t(300)})
+            EXPECT_EQ(WrapWords(words, width), LiteralWrapWords(Copies(words), width));
+        if (HasFailure()) return; // one failing text says enough
+    }
+}
+
+TEST(CleanupRules, JoinLinesPutsTheSeparatorOnlyBetween) {
+    EXPECT_EQ(JoinLines({}, u"\r\n"), u"");
+    EXPECT_EQ(JoinLines({u""}, u"\r\n"), u"");
+    EXPECT_EQ(JoinLines({u"a ", u"", u"b "}, u"\r\n"), u"a \r\n\r\nb ");
+}
+
+// Megabytes of pasted text must not cost a pass per halving of a run, nor a
+// scan from the start per word.
+TEST(CleanupRules, LargeTextsComeOutWhole) {
+    Text messy;
+    Text compressed;
+    for (int i = 0; i < 1000; ++i) {
+        messy += u"x" + Text(1000, u' ');
+        for (int k = 0; k < 500; ++k) messy += u"\r\n";
+        messy += u"  \t ";
+        compressed += u"x\r\n \t ";
+    }
+    EXPECT_EQ(CompressedSpaces(messy), compressed);
+
+    Text words;
+    for (int i = 0; i < 100000; ++i) words += u"abcdefghij       \t";
+    const Text line = u"abcdefghij abcdefghij abcdefghij abcdefghij abcdefghij ";
+    Text wrapped;
+    for (int i = 0; i < 20000; ++i) wrapped += (i ? u"\r\n" : u"") + line;
+    wrapped += u" "; // the empty word after the last space
+    EXPECT_EQ(ColumnWrapped(words), wrapped);
+}
