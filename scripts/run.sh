@@ -11,6 +11,7 @@ bash scripts/deps.sh
 . scripts/wine-env.sh
 cmake -S . -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build/win" -j"$(nproc)" --target vellisk >/dev/null
+[ "${1:-}" = "--build-only" ] && exit 0
 wine_prefix "$build/wine-run"
 
 # A path that exists on this machine is handed over as Wine sees it.
@@ -27,12 +28,14 @@ start_xvfb
 trap 'kill "$XVFB_PID" 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
 wine "$build/win/vellisk.exe" "${args[@]}" &
 app=$!
-for _ in $(seq 200); do
-  xdotool search --name '^vellisk$' >/dev/null 2>&1 && break
+window=""
+for _ in $(seq 300); do
+  window=$(xdotool search --name '^vellisk$' 2>/dev/null | head -n1) && [ -n "$window" ] && break
   sleep 0.1
 done
-sleep 1
+[ -n "$window" ] || { echo "vellisk's window did not appear" >&2; exit 1; }
+sleep 1 # let it paint
 shot="$build/screenshot.png"
-import -window root -crop 440x360+280+190 +repage "$shot"
+import -window "$window" "$shot"
 echo "no display: vellisk ran on a virtual one; screenshot saved to $shot"
 kill "$app" 2>/dev/null || true

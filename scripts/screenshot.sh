@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Re-makes the README's picture of the form: vellisk started on a document
+# path with some text on the clipboard, on a virtual display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build"
+out="${1:-$root/docs/screenshot.png}"
+cd "$root"
+. scripts/wine-env.sh
+[ -x "$build/win/vellisk.exe" ] || bash scripts/run.sh --build-only
+wine_prefix "$build/wine-run"
+start_xvfb
+start_wine
+pids=()
+trap 'kill "${pids[@]}" "$XVFB_PID" 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+printf 'Minutes of the planning meeting, 11 December\r\n\r\nPresent:   Ann,  Boris,   Chen\r\nDecided: the report goes out on Friday.\r\n' |
+  xclip -selection clipboard -i &
+pids+=($!)
+sleep 0.3
+wine "$build/win/vellisk.exe" 'C:\Users\ann\Documents\Annual Report.docx' &
+pids+=($!)
+window=""
+for _ in $(seq 300); do
+  window=$(xdotool search --name '^vellisk$' 2>/dev/null | head -n1) && [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "vellisk's window did not appear" >&2; exit 1; }
+sleep 1
+mkdir -p "$(dirname "$out")"
+import -window "$window" "$out"
+echo "screenshot: $out"
