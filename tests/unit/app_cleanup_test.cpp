@@ -179,6 +179,8 @@ TEST(CleanupRules, OnePassCodeMatchesTheLiteralRules) {
     }
 }
 
+TEST(CleanupRules, NoWordsGiveNoLines) { EXPECT_TRUE(WrapWords({}, WrapWidth).empty()); }
+
 TEST(CleanupRules, JoinLinesPutsTheSeparatorOnlyBetween) {
     EXPECT_EQ(JoinLines({}, u"\r\n"), u"");
     EXPECT_EQ(JoinLines({u""}, u"\r\n"), u"");

@@ -16,6 +16,7 @@ TEST(SplitCommandLine, CutsAtSpacesAndQuotesOnly) {
         {u"vellisk.exe", {u"vellisk.exe"}},
         {u"  vellisk.exe   a    b  ", {u"vellisk.exe", u"a", u"b"}},
         {u"v.exe a\tb", {u"v.exe", u"a\tb"}}, // a TAB does not separate
+        {u"v.exe \tx\t y", {u"v.exe", u"\tx\t", u"y"}},
         {u"\"C:\\Program Files\\v.exe\" \"C:\\My Docs\\x.txt\"", {u"C:\\Program Files\\v.exe", u"C:\\My Docs\\x.txt"}},
         {u"v.exe \"no closing quote  here", {u"v.exe", u"no closing quote  here"}},
         {u"v.exe \"a\"b", {u"v.exe", u"a", u"b"}},           // after a closing quote a new argument starts
