@@ -1,15 +1,17 @@
 # Sourced by the scripts: a Wine prefix of the project's own under the build
-# folder, made once, quiet, and with Wine drawing window frames itself (a
-# virtual X server has no window manager to draw them).
+# folder, made once, quiet, and with Wine managing and drawing the windows
+# itself: a virtual X server has no window manager to draw frames, and
+# without one a managed window waits 2 s for an unmap that nobody confirms.
 # Usage: wine_prefix <folder>
 wine_prefix() {
   export WINEPREFIX="$1" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -f "$WINEPREFIX/.vellisk-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.vellisk-ready-2" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.vellisk-ready"
+    touch "$WINEPREFIX/.vellisk-ready-2"
   fi
 }
 
