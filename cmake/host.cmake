@@ -2,8 +2,11 @@
 # tests (optionally under sanitizers) and the benchmarks.
 option(VELLISK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(VELLISK_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  set(VELLISK_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_compile_options(${VELLISK_SANITIZER_FLAGS})
   add_link_options(-fsanitize=address,undefined)
+  # The portable library was defined before these options: instrument it too.
+  target_compile_options(vellisk_core PRIVATE ${VELLISK_SANITIZER_FLAGS})
 endif()
 
 find_package(GTest REQUIRED)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Passes every test: installs what is missing, builds the host and the
-# Windows build, and runs the unit tests (also under sanitizers), the platform
-# tests under Wine and the end-to-end tests on the real program.
+# Windows build, and runs the unit tests (also under sanitizers), the fuzz
+# targets for a few seconds each, the platform tests under Wine and the
+# end-to-end tests on the real program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
@@ -20,6 +21,9 @@ echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DVELLISK_SANITIZE=ON >/dev/null
 cmake --build "$build/sanitize" -j"$jobs" --target unit_tests
 (cd "$build/sanitize" && ctest --output-on-failure)
+
+echo "== fuzz targets, briefly (scripts/fuzz.sh runs them longer)"
+bash scripts/fuzz.sh 10
 
 echo "== Windows build"
 cmake -S . -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null

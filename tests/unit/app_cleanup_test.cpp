@@ -6,55 +6,10 @@
 #include "app/cleanup.h"
 #include "app/form.h"
 #include "app_fixture.h"
+#include "support/literal_rules.h"
 #include "text/text.h"
 
 namespace {
-
-// The clean-up rules written out literally, the slow way, to hold the one-pass
-// implementation against.
-Text LiteralCompressSpaces(Text text) {
-    text = ReplaceAll(text, u"  ", u" ");
-    text = ReplaceAll(text, u" \r\n", u"\r\n");
-    return ReplaceAll(text, u"\r\n\r\n", u"\r\n");
-}
-
-std::vector<Text> LiteralSplitWords(const Text& text, const Text& separator) {
-    int64_t count = CountOccurrences(text, separator);
-    if (count < 1) return {text};
-    std::vector<Text> words;
-    for (int64_t i = 1; i <= count + 1; ++i) words.push_back(NthField(text, i, separator));
-    return words;
-}
-
-std::vector<Text> LiteralWrapWords(const std::vector<Text>& words, size_t width) {
-    std::vector<Text> lines;
-    Text current;
-    for (const Text& word : words) {
-        Text candidate = current + word + u" ";
-        if (TextLength(candidate) > width) {
-            lines.push_back(current);
-            current = word + u" ";
-        } else {
-            current = candidate;
-        }
-    }
-    if (TextLength(current) > 0) lines.push_back(current);
-    return lines;
-}
-
-Text LiteralJoinLines(const std::vector<Text>& lines, const Text& separator) {
-    Text joined;
-    for (size_t i = 0; i < lines.size(); ++i) joined += (i == 0 ? Text() : separator) + lines[i];
-    return joined;
-}
-
-Text LiteralColumnWrap(Text text) {
-    text = ReplaceAll(text, u"\t", u" ");
-    text = ReplaceAll(text, u"  ", u" ");
-    text = LiteralJoinLines(LiteralWrapWords(LiteralSplitWords(text, u" "), 65), u"\r\n");
-    text = ReplaceAll(text, u"\r\n ", u"\r\n");
-    return ReplaceAll(text, u"\r\n\r\n\r\n", u"\r\n\r\n");
-}
 
 std::vector<Text> Copies(const std::vector<TextView>& views) { return {views.begin(), views.end()}; }
 
