@@ -14,8 +14,9 @@
 // The main window. Commands that act on "the window" use the one found by
 // the last find-window.
 //   ping [TOKEN]                       -> ok pong [TOKEN]
-//   find-window TITLE TIMEOUT          waits for a visible top-level window of
-//                                      that exact title; makes it the window;
+//   find-window TITLE TIMEOUT [PID]    waits for a visible top-level window of
+//                                      that exact title (of that process, when
+//                                      PID is given); makes it the window;
 //                                      -> ok and the fields of `window`
 //   window                             -> ok hwnd=0x.. pid=N class=C title=T
 //                                      style=0x.. exstyle=0x.. visible=0|1
@@ -49,6 +50,11 @@
 //                                      joins the box's static texts with LF,
 //                                      captions lose their & mnemonics
 //   press-box CAPTION TIMEOUT          clicks that button of the box
+//   box-children TIMEOUT               -> ok N, then 5 fields per child of the
+//                                      box: class text visible style icon
+//                                      (icon 1: an SS_ICON static that holds
+//                                      an icon)
+//   box-gone TIMEOUT                   waits until the process shows no box
 //
 // Clipboard, as Unicode text.
 //   clip-set TEXT                      -> ok

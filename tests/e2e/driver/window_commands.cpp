@@ -110,6 +110,7 @@ void Describe(HWND window, Reply& reply) {
 
 struct TopLevelSearch {
     std::wstring title;
+    DWORD process = 0; // 0: any process
     HWND found = nullptr;
     std::wstring seen; // the visible titles, for the message on a timeout
     bool invisible = false;
@@ -131,7 +132,9 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<TopLevelSearch*>(context);
     std::wstring title = TitleOf(window);
     bool visible = IsWindowVisible(window) && ProcessRuns(window);
-    if (title == search->title) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (title == search->title && (search->process == 0 || process == search->process)) {
         if (visible) {
             search->found = window;
             return FALSE;
@@ -146,6 +149,7 @@ void FindWindowCommand(const Args& args, Reply& reply) {
     TopLevelSearch search;
     search.title = args.Text(0, L"title");
     long long timeout = args.Number(1, L"timeout");
+    search.process = static_cast<DWORD>(args.NumberOr(2, 0, L"pid"));
     bool found = WaitUntil(timeout, [&] {
         search.found = nullptr;
         search.seen.clear();
@@ -154,7 +158,9 @@ void FindWindowCommand(const Args& args, Reply& reply) {
         return search.found != nullptr;
     });
     if (!found)
-        Fail(L"no visible window \"" + search.title + L"\" after " + Decimal(timeout) + L" ms" +
+        Fail(L"no visible window \"" + search.title + L"\"" +
+             (search.process ? L" of process " + Decimal(search.process) : L"") + L" after " + Decimal(timeout) +
+             L" ms" +
              (search.invisible ? L" (one exists, invisible)" : L"") + L"; visible windows: " + search.seen);
     mainWindow = search.found;
     GetWindowThreadProcessId(mainWindow, &mainProcess);
@@ -222,6 +228,43 @@ void FindBoxCommand(const Args& args, Reply& reply) {
     }
     reply.Add(Hex(reinterpret_cast<uintptr_t>(box))).Add(TitleOf(box)).Add(text);
     for (HWND button : BoxButtons(box)) reply.Add(WithoutMnemonics(TextOf(button)));
+}
+
+// Every child of the box, visible or not, so that a test can tell an icon
+// that is shown from one that is only part of the box's template.
+void BoxChildrenCommand(const Args& args, Reply& reply) {
+    HWND box = WaitForBox(args.Number(0, L"timeout"));
+    std::vector<HWND> list = Children(box);
+    reply.Add(Decimal(static_cast<int64_t>(list.size())));
+    for (HWND child : list) {
+        DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+        bool icon = false;
+        if (ClassOf(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON) {
+            DWORD_PTR shown = 0;
+            if (!SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_NORMAL, SendTimeout, &shown))
+                Fail(L"STM_GETICON got no answer");
+            icon = shown != 0;
+        }
+        reply.Add(ClassOf(child))
+            .Add(TextOf(child))
+            .Add(IsWindowVisible(child) ? L"1" : L"0")
+            .Add(Hex(style))
+            .Add(icon ? L"1" : L"0");
+    }
+}
+
+void BoxGoneCommand(const Args& args, Reply&) {
+    if (!mainWindow) Fail(L"no window: find-window first");
+    long long timeout = args.Number(0, L"timeout");
+    BoxSearch search;
+    search.process = mainProcess;
+    bool gone = WaitUntil(timeout, [&] {
+        search.found = nullptr;
+        EnumWindows(VisitBox, reinterpret_cast<LPARAM>(&search));
+        return search.found == nullptr;
+    });
+    if (!gone)
+        Fail(L"a message box \"" + TitleOf(search.found) + L"\" is still there after " + Decimal(timeout) + L" ms");
 }
 
 void PressBoxCommand(const Args& args, Reply&) {
@@ -441,6 +484,8 @@ void AddWindowCommands(CommandTable& table) {
 
     table["find-box"] = FindBoxCommand;
     table["press-box"] = PressBoxCommand;
+    table["box-children"] = BoxChildrenCommand;
+    table["box-gone"] = BoxGoneCommand;
 
     table["clip-set"] = [](const Args& args, Reply&) { SetClipboardText(args.Text(0, L"text")); };
     table["clip-set-repeat"] = [](const Args& args, Reply&) {
