@@ -417,7 +417,9 @@ LRESULT CALLBACK TileProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 // Inside the editor Tab is typed into the text; Shift+Tab still moves on.
 LRESULT CALLBACK EditorProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
     if (message == WM_GETDLGCODE) {
-        LRESULT code = DefSubclassProc(window, message, w, l);
+        // Asked without the message: given one, the edit control switches to
+        // its dialog behaviour, drops the TAB and closes the window on Escape.
+        LRESULT code = DefSubclassProc(window, message, w, 0);
         const MSG* m = reinterpret_cast<const MSG*>(l);
         bool shifted = GetKeyState(VK_SHIFT) < 0;
         if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR) && m->wParam == VK_TAB) {
