@@ -12,19 +12,27 @@
 //                                      allowed=0x.. formats=NAME,... and, for each
 //                                      text form offered, unicode=T ansi=T oem=T
 //                                      and files=PATH\nPATH... for a file list
+//   target-state                       -> the fields of target-result at once,
+//                                      without waiting (drops=0 before a drop)
 //   target-reset                       forgets the drops
 //   target-close                       hides the drop target
 //   source-open X Y W H                shows the drag source; -> ok HWND
 //   source-arm EFFECTS KIND VALUE...   the data of the next drag, in the order
-//                                      given: KIND is unicode, ansi, oem or files
+//                                      given: KIND is unicode, ansi, oem, files
 //                                      (VALUE: paths separated by LF, sent as a
-//                                      DROPFILES list of wide strings); EFFECTS
-//                                      the DROPEFFECT bits allowed. A left button
-//                                      press on the source then starts the drag,
-//                                      which drops when the button is released.
+//                                      DROPFILES list of wide strings) or html
+//                                      (VALUE as UTF-8 under the registered
+//                                      "HTML Format": neither text nor files);
+//                                      EFFECTS the DROPEFFECT bits allowed. A
+//                                      left button press on the source then
+//                                      starts the drag, which drops when the
+//                                      button is released.
 //   source-result TIMEOUT              waits for the armed drag to end;
 //                                      -> ok drop|cancel|0xHRESULT EFFECT
 //   source-close                       hides the drag source
+//   drag-metrics                       -> ok CX CY, SM_CXDRAG and SM_CYDRAG: how
+//                                      far the pointer must move, with the
+//                                      button down, before a drag starts
 #include <windows.h>
 
 #include <ole2.h>
@@ -274,6 +282,13 @@ std::vector<char> FileListBytes(const std::wstring& paths) {
     return bytes;
 }
 
+CLIPFORMAT HtmlFormat() { return static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"HTML Format")); }
+
+std::vector<char> HtmlBytes(const std::wstring& text) {
+    std::string utf8 = ToUtf8(text);
+    return std::vector<char>(utf8.c_str(), utf8.c_str() + utf8.size() + 1);
+}
+
 // ---- the two windows --------------------------------------------------------
 
 const wchar_t* const TargetClass = L"VelliskTestDropTarget";
@@ -340,14 +355,18 @@ void TargetOpen(const Args& args, Reply& reply) {
     reply.Add(Hex(reinterpret_cast<uintptr_t>(targetWindow)));
 }
 
-void TargetResult(const Args& args, Reply& reply) {
-    long long timeout = args.Number(0, L"timeout");
-    if (!WaitUntil(timeout, [] { return received.drops > 0; }))
-        Fail(L"no drop after " + Decimal(timeout) + L" ms; drags entered: " + Decimal(received.enters));
+void DescribeReceived(Reply& reply) {
     reply.Add(L"drops", Decimal(received.drops))
         .Add(L"enters", Decimal(received.enters))
         .Add(L"allowed", Hex(received.allowed));
     for (const auto& [key, value] : received.fields) reply.Add(key, value);
+}
+
+void TargetResult(const Args& args, Reply& reply) {
+    long long timeout = args.Number(0, L"timeout");
+    if (!WaitUntil(timeout, [] { return received.drops > 0; }))
+        Fail(L"no drop after " + Decimal(timeout) + L" ms; drags entered: " + Decimal(received.enters));
+    DescribeReceived(reply);
 }
 
 void SourceArm(const Args& args, Reply&) {
@@ -361,6 +380,7 @@ void SourceArm(const Args& args, Reply&) {
         else if (kind == L"ansi") data->items.push_back({CF_TEXT, TextBytes(value, CF_TEXT)});
         else if (kind == L"oem") data->items.push_back({CF_OEMTEXT, TextBytes(value, CF_OEMTEXT)});
         else if (kind == L"files") data->items.push_back({CF_HDROP, FileListBytes(value)});
+        else if (kind == L"html") data->items.push_back({HtmlFormat(), HtmlBytes(value)});
         else {
             data->Release();
             Fail(L"unknown kind: " + kind);
@@ -389,6 +409,7 @@ void SourceResult(const Args& args, Reply& reply) {
 void AddDragDropCommands(CommandTable& table) {
     table["target-open"] = TargetOpen;
     table["target-result"] = TargetResult;
+    table["target-state"] = [](const Args&, Reply& reply) { DescribeReceived(reply); };
     table["target-reset"] = [](const Args&, Reply&) { received = Received{}; };
     table["target-close"] = [](const Args&, Reply&) {
         if (targetWindow) ShowWindow(targetWindow, SW_HIDE);
@@ -401,6 +422,9 @@ void AddDragDropCommands(CommandTable& table) {
     table["source-result"] = SourceResult;
     table["source-close"] = [](const Args&, Reply&) {
         if (sourceWindow) ShowWindow(sourceWindow, SW_HIDE);
+    };
+    table["drag-metrics"] = [](const Args&, Reply& reply) {
+        reply.Add(Decimal(GetSystemMetrics(SM_CXDRAG))).Add(Decimal(GetSystemMetrics(SM_CYDRAG)));
     };
 }
 
