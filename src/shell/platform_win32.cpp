@@ -497,6 +497,15 @@ void Prepare() {
 }
 
 void ShutDownOle() {
+    // Drop targets are revoked while OLE is still there to revoke them.
+    for (auto& [number, gadget] : gadgets) {
+        if (gadget.kind != Kind::Tile) continue;
+        TileState* tile = TileOf(gadget.window);
+        if (!tile || !tile->target) continue;
+        RevokeDragDrop(gadget.window);
+        tile->target->Release();
+        tile->target = nullptr;
+    }
     CoUninitialize();
     OleUninitialize();
 }
@@ -586,7 +595,8 @@ Event WaitEvent() {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        if (queued.empty()) return Event{static_cast<int32_t>(message.message), 0, 0, 0};
+        // The message is an event of its own; what it queued comes next.
+        return Event{static_cast<int32_t>(message.message), 0, 0, 0};
     }
 }
 
@@ -602,7 +612,9 @@ int32_t CreateTextField(int32_t x, int32_t y, int32_t width, int32_t height, Tex
 }
 
 int32_t CreateLabel(int32_t x, int32_t y, int32_t width, int32_t height, TextView text, uint32_t flags) {
-    DWORD style = (flags & LabelFlagCenter) ? SS_CENTER : SS_LEFT;
+    // A label shows its text as it is: an ampersand in a file name is no
+    // mnemonic.
+    DWORD style = SS_NOPREFIX | ((flags & LabelFlagCenter) ? SS_CENTER : SS_LEFT);
     DWORD exStyle = (flags & LabelFlagBorder) ? WS_EX_STATICEDGE : 0;
     return AddGadget(Child(exStyle, L"STATIC", text, style, x, y, width, height), Kind::Label);
 }

@@ -1,6 +1,7 @@
 #include "toolkit/placement.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "shell/platform.h"
 
@@ -8,7 +9,14 @@ namespace {
 
 // Halfway cases go to the even neighbour (nearbyint under the default
 // rounding mode), so 22.5 gives 22 and 23.5 gives 24.
-int32_t RoundPixel(double value) { return static_cast<int32_t>(std::nearbyint(value)); }
+// Results beyond what a coordinate can hold are pinned to its range rather
+// than overflowing the conversion.
+int32_t RoundPixel(double value) {
+    double rounded = std::nearbyint(value);
+    if (!(rounded >= -2147483648.0)) return INT32_MIN; // NaN too
+    if (rounded > 2147483647.0) return INT32_MAX;
+    return static_cast<int32_t>(rounded);
+}
 
 } // namespace
 

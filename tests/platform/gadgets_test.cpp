@@ -67,7 +67,10 @@ TEST(Gadgets, EachKindHasItsLookAndTheGuiFont) {
         ASSERT_NE(w, nullptr);
         LONG style = GetWindowLongW(w, GWL_STYLE);
         LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
-        if (c.cls == std::wstring(L"STATIC")) EXPECT_EQ(style & SS_TYPEMASK, c.styleSet & SS_TYPEMASK);
+        if (c.cls == std::wstring(L"STATIC")) {
+            EXPECT_EQ(style & SS_TYPEMASK, c.styleSet & SS_TYPEMASK);
+            EXPECT_TRUE(style & SS_NOPREFIX) << "an ampersand in a label is shown as it is";
+        }
         else EXPECT_EQ(style & c.styleSet, c.styleSet);
         EXPECT_EQ(style & c.styleClear, 0);
         EXPECT_EQ(ex & c.exSet, c.exSet);

@@ -58,6 +58,7 @@ const PlacementCase kCases[] = {
     // first would give 85 and 87.
     {"gap 0.5 rounded with the sum", kAnchor, kTarget, 1, 0.5, 5.0, -1.0, -1.0, {86, 5, 5, 22}},
     {"gap 1.5 rounded with the sum", kAnchor, kTarget, 1, 1.5, 5.0, -1.0, -1.0, {86, 5, 5, 22}},
+    {"a size beyond any coordinate is pinned", kAnchor, kTarget, 2, 5.0, 5.0, 1e12, -1.0, {5, 32, 2147483647, 22}},
     {"side 0 is right", kAnchor, kTarget, 0, 5.0, 5.0, -1.0, -1.0, {90, 5, 5, 22}},
     {"side 9 is right", kAnchor, kTarget, 9, 5.0, 5.0, -1.0, -1.0, {90, 5, 5, 22}},
     {"side -3 is right", kAnchor, kTarget, -3, 5.0, 5.0, -1.0, -1.0, {90, 5, 5, 22}},
