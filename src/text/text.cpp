@@ -2,45 +2,91 @@
 // replacement. All of them are pure and run in time linear in their input.
 #include "text/text.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <deque>
 #include <vector>
+
+#include "text/unit_masks.h"
 
 namespace {
 
-// Scans text for find without ever stepping back (Knuth-Morris-Pratt), so a
-// scan costs text plus find whatever the two hold. After a match the scan
-// restarts just past it: occurrences never overlap, leftmost first.
-struct Scanner {
-    TextView find;
-    std::vector<size_t> border; // border[i]: longest proper border of find[0..i]
-};
-
-Scanner MakeScanner(TextView find) {
-    Scanner scanner{find, std::vector<size_t>(find.size(), 0)};
-    size_t k = 0;
-    for (size_t i = 1; i < find.size(); ++i) {
-        while (k > 0 && find[i] != find[k]) k = scanner.border[k - 1];
-        if (find[i] == find[k]) ++k;
-        scanner.border[i] = k;
-    }
-    return scanner;
-}
-
-// Calls onMatch(position) for every occurrence of a non-empty find; onMatch
-// returns false to end the scan early.
-template <typename OnMatch>
-void ForEachOccurrence(const Scanner& scanner, TextView text, OnMatch&& onMatch) {
-    const TextView find = scanner.find;
-    if (find.empty()) return;
-    size_t matched = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        while (matched > 0 && text[i] != find[matched]) matched = scanner.border[matched - 1];
-        if (text[i] == find[matched]) ++matched;
-        if (matched == find.size()) {
-            if (!onMatch(i + 1 - find.size())) return;
-            matched = 0;
+// Finds find in a text, leftmost first; after a match the scan restarts just
+// past it, so occurrences never overlap. Short finds (every find the program
+// itself uses is a few units long) are compared at each position where their
+// first unit stands, found 64 units at a time; that costs at most the find's
+// length per position. Longer finds go through a Knuth-Morris-Pratt table,
+// so a scan never steps back and costs text plus find whatever the two hold.
+class Finder {
+public:
+    explicit Finder(TextView find) : find_(find) {
+        if (find.size() <= ShortFind) return;
+        border_.assign(find.size(), 0); // border_[i]: longest proper border of find[0..i]
+        size_t k = 0;
+        for (size_t i = 1; i < find.size(); ++i) {
+            while (k > 0 && find[i] != find[k]) k = border_[k - 1];
+            if (find[i] == find[k]) ++k;
+            border_[i] = k;
         }
     }
-}
+
+    size_t size() const { return find_.size(); }
+
+    // Calls onMatch(position) for every occurrence of a non-empty find;
+    // onMatch returns false to end the scan early.
+    template <typename OnMatch>
+    void ForEach(TextView text, OnMatch&& onMatch) const {
+        if (find_.empty() || text.size() < find_.size()) return;
+        if (find_.size() <= ShortFind) ForEachShort(text, onMatch);
+        else ForEachLong(text, onMatch);
+    }
+
+private:
+    static constexpr size_t ShortFind = 8;
+
+    template <typename OnMatch>
+    void ForEachShort(TextView text, OnMatch& onMatch) const {
+        const size_t f = find_.size();
+        const size_t lastStart = text.size() - f;
+        const char16_t* const p = text.data();
+        const char16_t first = find_[0];
+        const TextView rest = find_.substr(1);
+        size_t resume = 0; // positions before it are inside the last match
+        for (size_t window = 0; window <= lastStart; window += unit_masks::Width) {
+            uint64_t starts = 0;
+            if (text.size() - window >= unit_masks::Width) {
+                starts = unit_masks::Equal(p + window, first);
+            } else {
+                for (size_t i = 0; window + i < text.size(); ++i) starts |= uint64_t(p[window + i] == first) << i;
+            }
+            while (starts != 0) {
+                const size_t at = window + static_cast<size_t>(std::countr_zero(starts));
+                starts &= starts - 1;
+                if (at > lastStart) return;
+                if (at < resume || TextView(p + at + 1, f - 1) != rest) continue;
+                if (!onMatch(at)) return;
+                resume = at + f;
+            }
+        }
+    }
+
+    template <typename OnMatch>
+    void ForEachLong(TextView text, OnMatch& onMatch) const {
+        size_t matched = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            while (matched > 0 && text[i] != find_[matched]) matched = border_[matched - 1];
+            if (text[i] == find_[matched]) ++matched;
+            if (matched == find_.size()) {
+                if (!onMatch(i + 1 - find_.size())) return;
+                matched = 0;
+            }
+        }
+    }
+
+    TextView find_;
+    std::vector<size_t> border_;
+};
 
 } // namespace
 
@@ -89,7 +135,7 @@ Text DecimalText(int64_t value) {
 int64_t CountOccurrences(TextView text, TextView find) {
     if (text.empty() || find.empty()) return 0;
     int64_t count = 0;
-    ForEachOccurrence(MakeScanner(find), text, [&](size_t) {
+    Finder(find).ForEach(text, [&](size_t) {
         ++count;
         return true;
     });
@@ -103,7 +149,7 @@ Text NthField(TextView text, int64_t index, TextView separator) {
     size_t fieldStart = 0;
     Text result;
     bool found = false;
-    ForEachOccurrence(MakeScanner(separator), text, [&](size_t position) {
+    Finder(separator).ForEach(text, [&](size_t position) {
         if (field == index) {
             result = Text(text.substr(fieldStart, position - fieldStart));
             found = true;
@@ -119,27 +165,395 @@ Text NthField(TextView text, int64_t index, TextView separator) {
     return Text();
 }
 
-Text ReplaceAll(TextView text, TextView find, TextView replacement) {
-    Text current(text);
-    if (find.empty()) return current;
-    const Text lowerFind = LowerCase(find);
-    const Scanner scanner = MakeScanner(lowerFind);
-    for (;;) {
-        // Matching runs on a lower-cased copy; it has the same length, so its
-        // positions are those of the current text.
-        const Text lowered = LowerCase(current);
-        Text next;
-        size_t copied = 0;
+namespace {
+
+// Where one pass put a replacement: [start, end) in the text after the pass.
+// For an empty replacement both are the first unit after the cut.
+struct Site {
+    size_t start;
+    size_t end;
+};
+
+// The text after a pass, its lower-cased copy, and where the pass replaced
+// with a chance of the next pass finding something there. A pass that
+// replaced nothing leaves the texts empty.
+struct Passed {
+    bool replaced = false;
+    Text text;
+    Text lowered;
+    std::vector<Site> sites;
+};
+
+// Whether an occurrence of find in the text after a pass overlaps the site
+// (or for an empty replacement spans its cut): only then can the next pass
+// replace anything there.
+bool CanMatchAround(TextView lowered, const Site& site, TextView find) {
+    const size_t from = site.start >= find.size() - 1 ? site.start - (find.size() - 1) : 0;
+    for (size_t at = from; at < site.end && at + find.size() <= lowered.size(); ++at)
+        if (lowered.substr(at, find.size()) == find) return true;
+    return false;
+}
+
+// One replacement pass over the whole text, matching on its lower-cased copy,
+// which it takes over: with a replacement no longer than find the new
+// lower-cased text is written over it, as nothing is written past the point
+// the scan has read. It keeps only the sites where the next pass can find
+// something, checked as soon as the text around them is written, while it is
+// still in cache.
+Passed FullPass(TextView text, Text lowered, const Finder& finder, TextView find, TextView replacement,
+                TextView loweredReplacement) {
+    Passed next;
+    const bool inPlace = replacement.size() <= find.size();
+    Text& out = inPlace ? lowered : next.lowered;
+    size_t written = 0; // the lower-cased text after the pass, so far
+    size_t copied = 0;
+    size_t checked = 0; // sites before it are checked, and the kept ones moved to the front
+    size_t kept = 0;
+    auto checkSites = [&](bool all) {
+        const TextView sofar = TextView(out).substr(0, written);
+        for (; checked < next.sites.size(); ++checked) {
+            const Site site = next.sites[checked];
+            if (!all && site.end + find.size() > written) break;
+            if (CanMatchAround(sofar, site, find)) next.sites[kept++] = site;
+        }
+    };
+    auto write = [&](TextView units) {
+        if (inPlace) std::copy(units.begin(), units.end(), out.begin() + static_cast<ptrdiff_t>(written));
+        else out.append(units);
+        written += units.size();
+    };
+    finder.ForEach(lowered, [&](size_t position) {
+        if (!next.replaced) {
+            next.text.reserve(text.size());
+            if (!inPlace) out.reserve(text.size());
+            next.replaced = true;
+        }
+        next.text.append(text, copied, position - copied);
+        write(TextView(lowered).substr(copied, position - copied));
+        checkSites(false);
+        const size_t start = next.text.size();
+        next.text.append(replacement);
+        write(loweredReplacement);
+        next.sites.push_back({start, start + replacement.size()});
+        copied = position + finder.size();
+        return true;
+    });
+    if (!next.replaced) return next;
+    next.text.append(text, copied, Text::npos);
+    write(TextView(lowered).substr(copied));
+    checkSites(true);
+    next.sites.resize(kept);
+    if (inPlace) {
+        lowered.resize(written);
+        next.lowered = std::move(lowered);
+    }
+    return next;
+}
+
+// All the passes of a replacement shorter than find. The first pass scans
+// the whole text and writes the text after it; every later pass looks only
+// around the replacements of the pass before it (the sites), because an
+// occurrence that lay within text that pass left alone would have been
+// replaced by that pass: every occurrence overlaps the last replacements, or
+// for an empty replacement spans a cut. A later pass tries the candidates in
+// order, from find's length less one unit before each site to the site's end,
+// and applies a match at once: that changes only units before the next
+// candidate.
+//
+// The later passes work in place: matched units are overwritten or marked
+// deleted. A bit per unit marks the deleted ones; a run of them holds its
+// length at both its ends, in the two units a deleted unit no longer needs,
+// so that a walk over the live units skips the run in one step.
+//
+// All passes run together, each a little behind the one before it, so that
+// the units they touch are still in cache: a pass goes on with a site only
+// while every unit it may read lies before the point up to which the pass
+// before it is done, which that pass never changes again.
+class Replacer {
+public:
+    Replacer(TextView text, Text&& lowered, TextView find, TextView replacement, TextView loweredReplacement)
+        : source_(text), lowered_(std::move(lowered)), find_(find), replacement_(replacement),
+          loweredReplacement_(loweredReplacement) {}
+
+    // Returns false when the first pass replaced nothing.
+    bool Run(const Finder& finder) {
+        // The first pass writes the lower-cased text after it over the one it
+        // scans, never past the point it has read.
         bool replaced = false;
-        ForEachOccurrence(scanner, lowered, [&](size_t position) {
-            next.append(current, copied, position - copied);
-            next.append(replacement);
-            copied = position + lowerFind.size();
-            replaced = true;
+        size_t copied = 0;
+        size_t nextSweep = Batch;
+        finder.ForEach(lowered_, [&](size_t position) {
+            if (!replaced) {
+                text_.reserve(source_.size());
+                passes_.push_back({});
+                replaced = true;
+            }
+            Append(copied, position);
+            CheckSites(false);
+            const size_t start = text_.size();
+            text_.append(replacement_);
+            std::copy(loweredReplacement_.begin(), loweredReplacement_.end(), lowered_.begin() + static_cast<ptrdiff_t>(start));
+            written_.push_back({start, start + replacement_.size()});
+            copied = position + find_.size();
+            if (text_.size() >= nextSweep) {
+                // Units before the first site not yet checked stay as the
+                // later passes leave them.
+                Sweep(None, checked_ < written_.size() ? Before(written_[checked_]) : text_.size());
+                nextSweep = text_.size() + Batch;
+            }
             return true;
         });
-        if (!replaced) return current;
-        next.append(current, copied, Text::npos);
-        current = std::move(next);
+        if (!replaced) return false;
+        Append(copied, source_.size());
+        lowered_.resize(text_.size());
+        CheckSites(true);
+        fed_ = true;
+        for (size_t reach = text_.size() / Batch * Batch; !passes_.empty();) {
+            reach += Batch;
+            Sweep(reach, None);
+        }
+        return true;
     }
+
+    // The live units, moved together in place, 64 marks at a time.
+    Text Result() && {
+        if (dead_.empty()) return std::move(text_);
+        const size_t n = text_.size();
+        size_t written = 0;
+        auto keep = [&](size_t from, size_t to) {
+            std::copy(text_.begin() + static_cast<ptrdiff_t>(from), text_.begin() + static_cast<ptrdiff_t>(to),
+                      text_.begin() + static_cast<ptrdiff_t>(written));
+            written += to - from;
+        };
+        for (size_t base = 0; base < n; base += 64) {
+            const size_t end = std::min(n, base + 64);
+            const uint64_t dead = dead_[base / 64];
+            size_t i = base;
+            while (i < end) {
+                const uint64_t deadFrom = dead >> (i - base);
+                if (deadFrom == 0) {
+                    keep(i, end);
+                    break;
+                }
+                const size_t firstDead = i + static_cast<size_t>(std::countr_zero(deadFrom));
+                keep(i, std::min(firstDead, end));
+                const uint64_t liveFrom = ~dead >> (firstDead - base);
+                i = liveFrom == 0 ? end : firstDead + static_cast<size_t>(std::countr_zero(liveFrom));
+            }
+        }
+        text_.resize(written);
+        return std::move(text_);
+    }
+
+private:
+    struct PassState {
+        std::vector<Site> sites;
+        size_t next = 0;   // the first site not yet visited
+        size_t resume = 0; // live (or the end): the first unit not yet passed
+    };
+
+    static constexpr size_t None = ~size_t(0);
+    static constexpr size_t Batch = 1 << 14;
+
+    // The first pass: the units it keeps, and their lower-cased copy.
+    void Append(size_t from, size_t to) {
+        const size_t at = text_.size();
+        text_.append(source_, from, to - from);
+        std::copy(lowered_.begin() + static_cast<ptrdiff_t>(from), lowered_.begin() + static_cast<ptrdiff_t>(to),
+                  lowered_.begin() + static_cast<ptrdiff_t>(at));
+    }
+
+    // Where the candidates of a site that the first pass made begin, as
+    // CanMatchAround tries them.
+    size_t Before(const Site& site) const { return site.start >= find_.size() - 1 ? site.start - (find_.size() - 1) : 0; }
+
+    // Hands the first pass's sites to the second once the text around them
+    // is written, while it is still in cache, and only those where the second
+    // pass can find something.
+    void CheckSites(bool all) {
+        const TextView sofar = TextView(lowered_).substr(0, text_.size());
+        for (; checked_ < written_.size(); ++checked_) {
+            const Site site = written_[checked_];
+            if (!all && site.end + find_.size() > text_.size()) break;
+            if (CanMatchAround(sofar, site, find_)) passes_.front().sites.push_back(site);
+        }
+        Forget(written_, checked_);
+    }
+
+    // Drops the sites before `used` once there are enough of them.
+    static void Forget(std::vector<Site>& sites, size_t& used) {
+        if (used < 4096) return;
+        sites.erase(sites.begin(), sites.begin() + static_cast<ptrdiff_t>(used));
+        used = 0;
+    }
+
+    // One round of the later passes. The first of them takes its sites that
+    // start before `reach` and read only before `settled`; each one after it
+    // follows as far as the one before it is done.
+    void Sweep(size_t reach, size_t settled) {
+        for (size_t k = 0; k < passes_.size(); ++k) {
+            PassState& pass = passes_[k];
+            const size_t limit = k == 0 ? settled : passes_[k - 1].resume;
+            for (; pass.next < pass.sites.size(); ++pass.next) {
+                const Site& site = pass.sites[pass.next];
+                if (site.start >= reach || !ReadsOnlyBefore(pass, site, limit)) break;
+                if (k + 1 == passes_.size()) passes_.push_back({});
+                Visit(pass, site, passes_[k + 1].sites);
+            }
+            Forget(pass.sites, pass.next);
+        }
+        // The first of the later passes is done once it has all its sites
+        // and has taken them; the one after it then has all of its own.
+        while (fed_ && !passes_.empty() && passes_.front().next == passes_.front().sites.size()) passes_.pop_front();
+    }
+
+    // Whether trying the candidates at the site reads only units before
+    // `limit`: every candidate lies before the site's end, and a try reads
+    // find's length of live units from it.
+    bool ReadsOnlyBefore(const PassState& pass, const Site& site, size_t limit) const {
+        if (limit == None || site.end <= pass.resume) return true;
+        size_t i = NextLive(site.end);
+        for (size_t k = 0; k < find_.size(); ++k) {
+            if (i >= limit) return false;
+            i = NextLive(i + 1);
+        }
+        return i < limit;
+    }
+
+    void Visit(PassState& pass, const Site& site, std::vector<Site>& next) {
+        size_t from = pass.resume;
+        if (site.start >= pass.resume) {
+            from = site.start;
+            for (size_t k = 1; k < find_.size(); ++k) {
+                const size_t previous = PreviousLive(from);
+                if (previous == None || previous < pass.resume) break;
+                from = previous;
+            }
+        }
+        size_t at = from;
+        while (at < site.end) {
+            size_t after = 0;
+            if (MatchesAt(at, after)) {
+                const Site replaced = Replace(at);
+                // A cut right at the last cut's first unit joins it.
+                if (replacement_.empty() && !next.empty() && next.back().start == at) next.back() = replaced;
+                else next.push_back(replaced);
+                at = after;
+            } else {
+                at = NextLive(at + 1);
+            }
+        }
+        pass.resume = std::max(pass.resume, at);
+    }
+
+    bool IsDead(size_t i) const { return !dead_.empty() && ((dead_[i / 64] >> (i % 64)) & 1) != 0; }
+
+    size_t RunLength(size_t end) const { return size_t(text_[end]) | size_t(lowered_[end]) << 16; }
+
+    void SetRunLength(size_t end, size_t length) {
+        text_[end] = static_cast<char16_t>(length);
+        lowered_[end] = static_cast<char16_t>(length >> 16);
+    }
+
+    // i is live, the first unit of a deleted run, or the end.
+    size_t NextLive(size_t i) const {
+        if (i < text_.size() && IsDead(i)) i += RunLength(i);
+        return i;
+    }
+
+    // i is live or the end; the live unit before it, or None.
+    size_t PreviousLive(size_t i) const {
+        if (i == 0) return None;
+        size_t j = i - 1;
+        if (IsDead(j)) {
+            const size_t length = RunLength(j);
+            if (length > j) return None;
+            j -= length;
+        }
+        return j;
+    }
+
+    bool MatchesAt(size_t at, size_t& after) const {
+        size_t i = at;
+        for (char16_t unit : find_) {
+            if (i >= text_.size() || lowered_[i] != unit) return false;
+            i = NextLive(i + 1);
+        }
+        after = i;
+        return true;
+    }
+
+    // Writes the replacement over the first matched units and deletes the rest.
+    Site Replace(size_t at) {
+        size_t i = at;
+        size_t last = at;
+        for (size_t k = 0; k < replacement_.size(); ++k) {
+            text_[i] = replacement_[k];
+            lowered_[i] = loweredReplacement_[k];
+            last = i;
+            i = NextLive(i + 1);
+        }
+        for (size_t k = replacement_.size(); k < find_.size(); ++k) {
+            const size_t following = NextLive(i + 1);
+            Delete(i);
+            i = following;
+        }
+        if (replacement_.empty()) return {i, i};
+        return {at, last + 1};
+    }
+
+    void Delete(size_t i) {
+        // The text never grows past the source's length.
+        if (dead_.empty()) dead_.assign((source_.size() + 63) / 64, 0);
+        size_t first = i;
+        size_t last = i;
+        if (i > 0 && IsDead(i - 1)) first = i - RunLength(i - 1);
+        if (i + 1 < text_.size() && IsDead(i + 1)) last = i + RunLength(i + 1);
+        dead_[i / 64] |= uint64_t(1) << (i % 64);
+        SetRunLength(first, last - first + 1);
+        SetRunLength(last, last - first + 1);
+    }
+
+    TextView source_;
+    Text text_;
+    Text lowered_; // the source's lower-cased copy, then the text's
+    TextView find_; // lower-cased
+    TextView replacement_;
+    TextView loweredReplacement_;
+    std::vector<Site> written_; // the first pass's sites
+    size_t checked_ = 0;        // of written_
+    bool fed_ = false;          // the first pass is done
+    std::deque<PassState> passes_;
+    std::vector<uint64_t> dead_; // made at the first deletion
+};
+
+} // namespace
+
+// The text is lower-cased once: letter case is the platform's mapping unit by
+// unit, so the lower-cased copy stays right when the lower-cased replacement
+// is written into it. After the first pass over the whole text, each pass
+// looks only around the replacements of the pass before it, where a new
+// occurrence can form, so the later passes cost what they replace.
+Text ReplaceAll(TextView text, TextView find, TextView replacement) {
+    if (find.empty()) return Text(text);
+    const Text lowerFind = LowerCase(find);
+    const Text lowerReplacement = LowerCase(replacement);
+    const Finder finder(lowerFind);
+    // A deleted run's length is kept in 32 bits.
+    if (replacement.size() < find.size() && text.size() <= UINT32_MAX) {
+        Replacer replacer(text, LowerCase(text), lowerFind, replacement, lowerReplacement);
+        if (!replacer.Run(finder)) return Text(text);
+        return std::move(replacer).Result();
+    }
+    // A replacement as long as find or longer: the caller guarantees the
+    // passes end (in this program it is one unit by one that cannot form
+    // find, which takes the one pass), and each further pass runs over the
+    // whole text again.
+    Passed passed = FullPass(text, LowerCase(text), finder, lowerFind, replacement, lowerReplacement);
+    if (!passed.replaced) return Text(text);
+    while (!passed.sites.empty()) {
+        Passed next = FullPass(passed.text, std::move(passed.lowered), finder, lowerFind, replacement, lowerReplacement);
+        passed = std::move(next);
+    }
+    return std::move(passed.text);
 }
