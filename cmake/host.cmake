@@ -28,3 +28,10 @@ if(E2E_RUNNER)
   target_link_libraries(e2e_tests PRIVATE GTest::gtest)
   target_compile_options(e2e_tests PRIVATE -Wall -Wextra)
 endif()
+
+# The benchmark of the text commands. Not a test: scripts/bench.sh runs it.
+find_package(benchmark REQUIRED)
+file(GLOB TEXT_BENCH CONFIGURE_DEPENDS bench/*.cpp)
+add_executable(text_bench ${TEXT_BENCH})
+target_link_libraries(text_bench PRIVATE vellisk_core vellisk_standin benchmark::benchmark)
+target_compile_options(text_bench PRIVATE -Wall -Wextra)
