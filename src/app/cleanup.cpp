@@ -32,13 +32,14 @@ void CopyBlock(char16_t* o, const char16_t* p) { std::memcpy(o, p, 64 * sizeof(c
 
 // Where the units below '!' stand, for the 64 units from any position on.
 // Bit i of a mask stands for the unit i places on; units past the end of the
-// text count as controls, so that every search stops there. Kinds beyond the
-// first are asked for only where they are used.
-enum Kind { AnyControl, BelowSpace, Separator, Kinds }; // Separator: a space or a TAB
+// text count as controls, so that every search stops there. The kinds beyond
+// the first are made only for the passes that use them.
+enum Kind { AnyControl, BelowSpace, Separator, AllKinds }; // Separator: a space or a TAB
 
+template <size_t Kinds>
 class Controls {
 public:
-    Controls(TextView text, size_t kinds) : text_(text), kinds_(kinds) {
+    explicit Controls(TextView text) : text_(text) {
         Fill(0, masks_[0]);
         Fill(64, masks_[1]);
     }
@@ -52,7 +53,7 @@ public:
         Move(at);
         const size_t shift = at - window_;
         View view{};
-        for (size_t k = 0; k < kinds_; ++k) view.masks[k] = Join(masks_[0][k], masks_[1][k], shift);
+        for (size_t k = 0; k < Kinds; ++k) view.masks[k] = Join(masks_[0][k], masks_[1][k], shift);
         view.nextIsControl = ((masks_[1][AnyControl] >> shift) & 1) != 0;
         return view;
     }
@@ -85,6 +86,7 @@ private:
     }
 
     static uint8_t Flags(char16_t c) {
+        if constexpr (Kinds == 1) return uint8_t(c <= Space);
         return uint8_t(uint8_t(c <= Space) | uint8_t(c < Space) << BelowSpace |
                        uint8_t(c == Space || c == Tab) << Separator);
     }
@@ -100,18 +102,10 @@ private:
             }
             return;
         }
-        const char16_t* p = text_.data() + window;
-        if (kinds_ == 1) {
-            uint64_t any[1];
-            unit_masks::Masks(p, [](char16_t c) { return uint8_t(c <= Space); }, any);
-            masks[AnyControl] = any[0];
-        } else {
-            unit_masks::Masks(p, Flags, masks);
-        }
+        unit_masks::Masks(text_.data() + window, Flags, masks);
     }
 
     TextView text_;
-    size_t kinds_;
     size_t window_ = 0;
     uint64_t masks_[2][Kinds];
 };
@@ -179,13 +173,13 @@ Text CompressedSpaces(TextView text) {
     // The output never runs ahead of the input.
     Output out(n + Slack);
     char16_t* o = out.Base();
-    Controls controls(text, 1);
+    Controls<1> controls(text);
     bool afterBreak = false;
     size_t at = 0;
     while (at < n) {
         o = out.Room(o, Slack);
         if (n - at > 64) {
-            const Controls::View view = controls.At(at);
+            const auto view = controls.At(at);
             const uint64_t any = view.masks[AnyControl];
             const uint64_t pairs = any & ((any >> 1) | (uint64_t(view.nextIsControl) << 63));
             const size_t plain = pairs == 0 ? 64 : static_cast<size_t>(std::countr_zero(pairs));
@@ -244,7 +238,7 @@ Text ColumnWrapped(TextView text) {
     // than WrapWidth units: fewer than 2 (n + 1) / WrapWidth + 1 breaks.
     Output out(n + 1 + 2 * (2 * (n + 1) / WrapWidth + 1) + Slack);
     char16_t* o = out.Base();
-    Controls controls(text, Kinds);
+    Controls<AllKinds> controls(text);
     size_t line = 0;         // WrapWords' current line length, line breaks in words included
     bool afterBreak = false; // the joined text so far ends in CR LF
     size_t pairs = 0;        // CR LF pairs at the very end of the output
@@ -255,7 +249,7 @@ Text ColumnWrapped(TextView text) {
             // <= WrapWidth. Words parted by plain spaces (a space with a letter
             // after it) come out as they went in: copy up to the last plain
             // space that fits, with no other control before it.
-            const Controls::View view = controls.At(at);
+            const auto view = controls.At(at);
             const uint64_t any = view.masks[AnyControl];
             const uint64_t separators = view.masks[Separator];
             const uint64_t spaces = any & ~view.masks[BelowSpace];

@@ -12,7 +12,7 @@
 
 namespace {
 
-// Finds find in a text, leftmost first; after a match the scan restarts just
+// Finds find in texts, leftmost first; after a match the scan restarts just
 // past it, so occurrences never overlap. Short finds (every find the program
 // itself uses is a few units long) are compared at each position where their
 // first unit stands, found 64 units at a time; that costs at most the find's
@@ -33,59 +33,82 @@ public:
 
     size_t size() const { return find_.size(); }
 
-    // Calls onMatch(position) for every occurrence of a non-empty find;
-    // onMatch returns false to end the scan early.
-    template <typename OnMatch>
-    void ForEach(TextView text, OnMatch&& onMatch) const {
-        if (find_.empty() || text.size() < find_.size()) return;
-        if (find_.size() <= ShortFind) ForEachShort(text, onMatch);
-        else ForEachLong(text, onMatch);
-    }
-
 private:
+    friend class Occurrences;
     static constexpr size_t ShortFind = 8;
-
-    template <typename OnMatch>
-    void ForEachShort(TextView text, OnMatch& onMatch) const {
-        const size_t f = find_.size();
-        const size_t lastStart = text.size() - f;
-        const char16_t* const p = text.data();
-        const char16_t first = find_[0];
-        const TextView rest = find_.substr(1);
-        size_t resume = 0; // positions before it are inside the last match
-        for (size_t window = 0; window <= lastStart; window += unit_masks::Width) {
-            uint64_t starts = 0;
-            if (text.size() - window >= unit_masks::Width) {
-                starts = unit_masks::Equal(p + window, first);
-            } else {
-                for (size_t i = 0; window + i < text.size(); ++i) starts |= uint64_t(p[window + i] == first) << i;
-            }
-            while (starts != 0) {
-                const size_t at = window + static_cast<size_t>(std::countr_zero(starts));
-                starts &= starts - 1;
-                if (at > lastStart) return;
-                if (at < resume || TextView(p + at + 1, f - 1) != rest) continue;
-                if (!onMatch(at)) return;
-                resume = at + f;
-            }
-        }
-    }
-
-    template <typename OnMatch>
-    void ForEachLong(TextView text, OnMatch& onMatch) const {
-        size_t matched = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
-            while (matched > 0 && text[i] != find_[matched]) matched = border_[matched - 1];
-            if (text[i] == find_[matched]) ++matched;
-            if (matched == find_.size()) {
-                if (!onMatch(i + 1 - find_.size())) return;
-                matched = 0;
-            }
-        }
-    }
 
     TextView find_;
     std::vector<size_t> border_;
+};
+
+// The occurrences of a finder's find in one text, one at a time.
+class Occurrences {
+public:
+    Occurrences(const Finder& finder, TextView text) : find_(finder.find_), border_(finder.border_), text_(text) {}
+
+    // The next occurrence: the leftmost one that starts at or after the end
+    // of the last. False when none is left, or when find is empty.
+    bool Next(size_t& position) {
+        const size_t f = find_.size();
+        if (f == 0 || text_.size() < f) return false;
+        return f <= Finder::ShortFind ? NextShort(position) : NextLong(position);
+    }
+
+private:
+    bool NextShort(size_t& position) {
+        const size_t f = find_.size();
+        const size_t lastStart = text_.size() - f;
+        const char16_t* const p = text_.data();
+        for (;;) {
+            while (starts_ != 0) {
+                const size_t at = window_ + static_cast<size_t>(std::countr_zero(starts_));
+                starts_ &= starts_ - 1;
+                if (at > lastStart) return false;
+                if (at < resume_ || TextView(p + at + 1, f - 1) != find_.substr(1)) continue;
+                resume_ = at + f;
+                position = at;
+                return true;
+            }
+            if (loaded_) window_ += unit_masks::Width;
+            loaded_ = true;
+            if (window_ > lastStart) return false;
+            if (text_.size() - window_ >= unit_masks::Width) {
+                starts_ = unit_masks::Equal(p + window_, find_[0]);
+            } else {
+                for (size_t i = 0; window_ + i < text_.size(); ++i)
+                    starts_ |= uint64_t(p[window_ + i] == find_[0]) << i;
+            }
+        }
+    }
+
+    bool NextLong(size_t& position) {
+        const size_t f = find_.size();
+        while (next_ < text_.size()) {
+            const char16_t c = text_[next_++];
+            while (matched_ > 0 && c != find_[matched_]) matched_ = border_[matched_ - 1];
+            if (c == find_[matched_]) ++matched_;
+            if (matched_ == f) {
+                matched_ = 0;
+                position = next_ - f;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    TextView find_;
+    const std::vector<size_t>& border_;
+    TextView text_;
+    // Short finds: the 64 units being looked at, the positions among them
+    // where find's first unit stands that are still to be looked at, and
+    // the end of the last occurrence.
+    size_t window_ = 0;
+    uint64_t starts_ = 0;
+    bool loaded_ = false;
+    size_t resume_ = 0;
+    // Long finds: the next unit to read, and how much of find it completes.
+    size_t next_ = 0;
+    size_t matched_ = 0;
 };
 
 } // namespace
@@ -134,32 +157,25 @@ Text DecimalText(int64_t value) {
 
 int64_t CountOccurrences(TextView text, TextView find) {
     if (text.empty() || find.empty()) return 0;
+    const Finder finder(find);
+    Occurrences occurrences(finder, text);
     int64_t count = 0;
-    Finder(find).ForEach(text, [&](size_t) {
-        ++count;
-        return true;
-    });
+    for (size_t position = 0; occurrences.Next(position);) ++count;
     return count;
 }
 
 Text NthField(TextView text, int64_t index, TextView separator) {
     if (index < 1) return Text();
     if (separator.empty()) return index == 1 ? Text(text) : Text();
+    const Finder finder(separator);
+    Occurrences occurrences(finder, text);
     int64_t field = 1;
     size_t fieldStart = 0;
-    Text result;
-    bool found = false;
-    Finder(separator).ForEach(text, [&](size_t position) {
-        if (field == index) {
-            result = Text(text.substr(fieldStart, position - fieldStart));
-            found = true;
-            return false;
-        }
+    for (size_t position = 0; occurrences.Next(position);) {
+        if (field == index) return Text(text.substr(fieldStart, position - fieldStart));
         ++field;
         fieldStart = position + separator.size();
-        return true;
-    });
-    if (found) return result;
+    }
     // The last field runs from the last separator to the end.
     if (field == index) return Text(text.substr(fieldStart));
     return Text();
@@ -174,16 +190,6 @@ struct Site {
     size_t end;
 };
 
-// The text after a pass, its lower-cased copy, and where the pass replaced
-// with a chance of the next pass finding something there. A pass that
-// replaced nothing leaves the texts empty.
-struct Passed {
-    bool replaced = false;
-    Text text;
-    Text lowered;
-    std::vector<Site> sites;
-};
-
 // Whether an occurrence of find in the text after a pass overlaps the site
 // (or for an empty replacement spans its cut): only then can the next pass
 // replace anything there.
@@ -194,63 +200,7 @@ bool CanMatchAround(TextView lowered, const Site& site, TextView find) {
     return false;
 }
 
-// One replacement pass over the whole text, matching on its lower-cased copy,
-// which it takes over: with a replacement no longer than find the new
-// lower-cased text is written over it, as nothing is written past the point
-// the scan has read. It keeps only the sites where the next pass can find
-// something, checked as soon as the text around them is written, while it is
-// still in cache.
-Passed FullPass(TextView text, Text lowered, const Finder& finder, TextView find, TextView replacement,
-                TextView loweredReplacement) {
-    Passed next;
-    const bool inPlace = replacement.size() <= find.size();
-    Text& out = inPlace ? lowered : next.lowered;
-    size_t written = 0; // the lower-cased text after the pass, so far
-    size_t copied = 0;
-    size_t checked = 0; // sites before it are checked, and the kept ones moved to the front
-    size_t kept = 0;
-    auto checkSites = [&](bool all) {
-        const TextView sofar = TextView(out).substr(0, written);
-        for (; checked < next.sites.size(); ++checked) {
-            const Site site = next.sites[checked];
-            if (!all && site.end + find.size() > written) break;
-            if (CanMatchAround(sofar, site, find)) next.sites[kept++] = site;
-        }
-    };
-    auto write = [&](TextView units) {
-        if (inPlace) std::copy(units.begin(), units.end(), out.begin() + static_cast<ptrdiff_t>(written));
-        else out.append(units);
-        written += units.size();
-    };
-    finder.ForEach(lowered, [&](size_t position) {
-        if (!next.replaced) {
-            next.text.reserve(text.size());
-            if (!inPlace) out.reserve(text.size());
-            next.replaced = true;
-        }
-        next.text.append(text, copied, position - copied);
-        write(TextView(lowered).substr(copied, position - copied));
-        checkSites(false);
-        const size_t start = next.text.size();
-        next.text.append(replacement);
-        write(loweredReplacement);
-        next.sites.push_back({start, start + replacement.size()});
-        copied = position + finder.size();
-        return true;
-    });
-    if (!next.replaced) return next;
-    next.text.append(text, copied, Text::npos);
-    write(TextView(lowered).substr(copied));
-    checkSites(true);
-    next.sites.resize(kept);
-    if (inPlace) {
-        lowered.resize(written);
-        next.lowered = std::move(lowered);
-    }
-    return next;
-}
-
-// All the passes of a replacement shorter than find. The first pass scans
+// All the passes of a replacement no longer than find. The first pass scans
 // the whole text and writes the text after it; every later pass looks only
 // around the replacements of the pass before it (the sites), because an
 // occurrence that lay within text that pass left alone would have been
@@ -260,8 +210,8 @@ Passed FullPass(TextView text, Text lowered, const Finder& finder, TextView find
 // and applies a match at once: that changes only units before the next
 // candidate.
 //
-// The later passes work in place: matched units are overwritten or marked
-// deleted. A bit per unit marks the deleted ones; a run of them holds its
+// The later passes work in place: matched units are overwritten or, past the
+// replacement's length, marked deleted. A bit per unit marks the deleted ones; a run of them holds its
 // length at both its ends, in the two units a deleted unit no longer needs,
 // so that a walk over the live units skips the run in one step.
 //
@@ -282,7 +232,8 @@ public:
         bool replaced = false;
         size_t copied = 0;
         size_t nextSweep = Batch;
-        finder.ForEach(lowered_, [&](size_t position) {
+        Occurrences occurrences(finder, lowered_);
+        for (size_t position = 0; occurrences.Next(position);) {
             if (!replaced) {
                 text_.reserve(source_.size());
                 passes_.push_back({});
@@ -292,17 +243,17 @@ public:
             CheckSites(false);
             const size_t start = text_.size();
             text_.append(replacement_);
-            std::copy(loweredReplacement_.begin(), loweredReplacement_.end(), lowered_.begin() + static_cast<ptrdiff_t>(start));
+            std::copy(loweredReplacement_.begin(), loweredReplacement_.end(),
+                      lowered_.begin() + static_cast<ptrdiff_t>(start));
             written_.push_back({start, start + replacement_.size()});
             copied = position + find_.size();
             if (text_.size() >= nextSweep) {
-                // Units before the first site not yet checked stay as the
-                // later passes leave them.
+                // The later passes keep before the first site not yet
+                // checked: the check must see the text as this pass left it.
                 Sweep(None, checked_ < written_.size() ? Before(written_[checked_]) : text_.size());
                 nextSweep = text_.size() + Batch;
             }
-            return true;
-        });
+        }
         if (!replaced) return false;
         Append(copied, source_.size());
         lowered_.resize(text_.size());
@@ -365,7 +316,9 @@ private:
 
     // Where the candidates of a site that the first pass made begin, as
     // CanMatchAround tries them.
-    size_t Before(const Site& site) const { return site.start >= find_.size() - 1 ? site.start - (find_.size() - 1) : 0; }
+    size_t Before(const Site& site) const {
+        return site.start >= find_.size() - 1 ? site.start - (find_.size() - 1) : 0;
+    }
 
     // Hands the first pass's sites to the second once the text around them
     // is written, while it is still in cache, and only those where the second
@@ -540,20 +493,29 @@ Text ReplaceAll(TextView text, TextView find, TextView replacement) {
     const Text lowerReplacement = LowerCase(replacement);
     const Finder finder(lowerFind);
     // A deleted run's length is kept in 32 bits.
-    if (replacement.size() < find.size() && text.size() <= UINT32_MAX) {
+    if (replacement.size() <= find.size() && text.size() <= UINT32_MAX) {
         Replacer replacer(text, LowerCase(text), lowerFind, replacement, lowerReplacement);
         if (!replacer.Run(finder)) return Text(text);
         return std::move(replacer).Result();
     }
-    // A replacement as long as find or longer: the caller guarantees the
-    // passes end (in this program it is one unit by one that cannot form
-    // find, which takes the one pass), and each further pass runs over the
-    // whole text again.
-    Passed passed = FullPass(text, LowerCase(text), finder, lowerFind, replacement, lowerReplacement);
-    if (!passed.replaced) return Text(text);
-    while (!passed.sites.empty()) {
-        Passed next = FullPass(passed.text, std::move(passed.lowered), finder, lowerFind, replacement, lowerReplacement);
-        passed = std::move(next);
+    // A longer replacement, which this program never asks for: whole passes,
+    // the lower-cased copy kept beside the text.
+    Text current(text);
+    Text lowered = LowerCase(text);
+    for (;;) {
+        Text next;
+        Text nextLowered;
+        size_t copied = 0;
+        Occurrences occurrences(finder, lowered);
+        for (size_t position = 0; occurrences.Next(position);) {
+            next.append(current, copied, position - copied).append(replacement);
+            nextLowered.append(lowered, copied, position - copied).append(lowerReplacement);
+            copied = position + lowerFind.size();
+        }
+        if (copied == 0) return current;
+        next.append(current, copied, Text::npos);
+        nextLowered.append(lowered, copied, Text::npos);
+        current = std::move(next);
+        lowered = std::move(nextLowered);
     }
-    return std::move(passed.text);
 }
