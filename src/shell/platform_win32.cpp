@@ -169,15 +169,15 @@ HGLOBAL GlobalFromText(TextView text, UINT format) {
 
 // ---- OLE: the dragged text, the drag source and the tiles' drop targets ----
 
-constexpr UINT TextForms[] = {CF_UNICODETEXT, CF_TEXT, CF_OEMTEXT};
-
-struct TextData final : IDataObject {
+// The reference counting and interface query every OLE object here shares.
+// Objects are made with new and delete themselves on their last Release.
+template <typename Self, typename Interface, const IID& InterfaceId>
+struct OleObject : Interface {
     LONG references = 1;
-    Text text;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-        if (id == IID_IUnknown || id == IID_IDataObject) {
-            *out = static_cast<IDataObject*>(this);
+        if (id == IID_IUnknown || id == InterfaceId) {
+            *out = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -187,9 +187,16 @@ struct TextData final : IDataObject {
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references)); }
     ULONG STDMETHODCALLTYPE Release() override {
         LONG left = InterlockedDecrement(&references);
-        if (left == 0) delete this;
+        if (left == 0) delete static_cast<Self*>(this);
         return static_cast<ULONG>(left);
     }
+};
+
+constexpr UINT TextForms[] = {CF_UNICODETEXT, CF_TEXT, CF_OEMTEXT};
+
+struct TextData final : OleObject<TextData, IDataObject, IID_IDataObject> {
+    Text text;
+
     static bool Offered(const FORMATETC* f) {
         if (!f || f->dwAspect != DVASPECT_CONTENT || !(f->tymed & TYMED_HGLOBAL)) return false;
         return std::find(std::begin(TextForms), std::end(TextForms), f->cfFormat) != std::end(TextForms);
@@ -224,23 +231,7 @@ struct TextData final : IDataObject {
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 };
 
-struct DragSource final : IDropSource {
-    LONG references = 1;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-        if (id == IID_IUnknown || id == IID_IDropSource) {
-            *out = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
+struct DragSource final : OleObject<DragSource, IDropSource, IID_IDropSource> {
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
         if (escape) return DRAGDROP_S_CANCEL;
         if (!(keys & MK_LBUTTON)) return DRAGDROP_S_DROP;
@@ -249,28 +240,12 @@ struct DragSource final : IDropSource {
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
-struct TileDropTarget final : IDropTarget {
-    LONG references = 1;
+struct TileDropTarget final : OleObject<TileDropTarget, IDropTarget, IID_IDropTarget> {
     int32_t gadget = 0;
     // Formats in the order they were enabled, each with its actions.
     std::vector<std::pair<int32_t, int32_t>> formats;
     bool accepting = false;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-        if (id == IID_IUnknown || id == IID_IDropTarget) {
-            *out = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
     // The first clipboard format the data offers among those enabled with a
     // copy action, the last enabled tried first; 0 when none.
