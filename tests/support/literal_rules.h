@@ -6,53 +6,8 @@
 
 #include "text/text.h"
 
-inline Text LiteralCompressSpaces(Text text) {
-    text = ReplaceAll(text, u"  ", u" ");
-    text = ReplaceAll(text, u" \r\n", u"\r\n");
-    return ReplaceAll(text, u"\r\n\r\n", u"\r\n");
-}
-
-inline std::vector<Text> LiteralSplitWords(const Text& text, const Text& separator) {
-    int64_t count = CountOccurrences(text, separator);
-    if (count < 1) return {text};
-    std::vector<Text> words;
-    for (int64_t i = 1; i <= count + 1; ++i) words.push_back(NthField(text, i, separator));
-    return words;
-}
-
-inline std::vector<Text> LiteralWrapWords(const std::vector<Text>& words, size_t width) {
-    std::vector<Text> lines;
-    Text current;
-    for (const Text& word : words) {
-        Text candidate = current + word + u" ";
-        if (TextLength(candidate) > width) {
-            lines.push_back(current);
-            current = word + u" ";
-        } else {
-            current = candidate;
-        }
-    }
-    if (TextLength(current) > 0) lines.push_back(current);
-    return lines;
-}
-
-inline Text LiteralJoinLines(const std::vector<Text>& lines, const Text& separator) {
-    Text joined;
-    for (size_t i = 0; i < lines.size(); ++i) joined += (i == 0 ? Text() : separator) + lines[i];
-    return joined;
-}
-
-inline Text LiteralColumnWrap(Text text) {
-    text = ReplaceAll(text, u"\t", u" ");
-    text = ReplaceAll(text, u"  ", u" ");
-    text = LiteralJoinLines(LiteralWrapWords(LiteralSplitWords(text, u" "), 65), u"\r\n");
-    text = ReplaceAll(text, u"\r\n ", u"\r\n");
-    return ReplaceAll(text, u"\r\n\r\n\r\n", u"\r\n\r\n");
-}
-
-
-// The text primitives the clean-up rules rest on, as plainly as they can be
-// written: for the fuzzers to hold the real ones against.
+// The text primitives, as plainly as they can be written: the clean-up
+// rules below use them, and the fuzzers hold the real ones against them.
 inline int64_t LiteralCountOccurrences(const Text& text, const Text& find) {
     if (text.empty() || find.empty()) return 0;
     int64_t count = 0;
@@ -104,4 +59,48 @@ inline Text LiteralReplaceAll(Text text, const Text& find, const Text& replaceme
         }
         text = next;
     }
+}
+
+inline Text LiteralCompressSpaces(Text text) {
+    text = LiteralReplaceAll(text, u"  ", u" ");
+    text = LiteralReplaceAll(text, u" \r\n", u"\r\n");
+    return LiteralReplaceAll(text, u"\r\n\r\n", u"\r\n");
+}
+
+inline std::vector<Text> LiteralSplitWords(const Text& text, const Text& separator) {
+    int64_t count = LiteralCountOccurrences(text, separator);
+    if (count < 1) return {text};
+    std::vector<Text> words;
+    for (int64_t i = 1; i <= count + 1; ++i) words.push_back(LiteralNthField(text, i, separator));
+    return words;
+}
+
+inline std::vector<Text> LiteralWrapWords(const std::vector<Text>& words, size_t width) {
+    std::vector<Text> lines;
+    Text current;
+    for (const Text& word : words) {
+        Text candidate = current + word + u" ";
+        if (TextLength(candidate) > width) {
+            lines.push_back(current);
+            current = word + u" ";
+        } else {
+            current = candidate;
+        }
+    }
+    if (TextLength(current) > 0) lines.push_back(current);
+    return lines;
+}
+
+inline Text LiteralJoinLines(const std::vector<Text>& lines, const Text& separator) {
+    Text joined;
+    for (size_t i = 0; i < lines.size(); ++i) joined += (i == 0 ? Text() : separator) + lines[i];
+    return joined;
+}
+
+inline Text LiteralColumnWrap(Text text) {
+    text = LiteralReplaceAll(text, u"\t", u" ");
+    text = LiteralReplaceAll(text, u"  ", u" ");
+    text = LiteralJoinLines(LiteralWrapWords(LiteralSplitWords(text, u" "), 65), u"\r\n");
+    text = LiteralReplaceAll(text, u"\r\n ", u"\r\n");
+    return LiteralReplaceAll(text, u"\r\n\r\n\r\n", u"\r\n\r\n");
 }

@@ -134,6 +134,36 @@ TEST(CleanupRules, OnePassCodeMatchesTheLiteralRules) {
     }
 }
 
+// The fast paths work on blocks of 64 units and copy whole runs of words at
+// once: long runs of spaces, TABs and line breaks, and words around the width
+// on either side of a block's edge, are where they could go wrong.
+TEST(CleanupRules, OnePassCodeMatchesTheLiteralRulesOnLongRuns) {
+    std::mt19937 rng(77);
+    auto run = [&](char16_t unit, size_t least, size_t most) {
+        return Text(least + rng() % (most - least + 1), unit);
+    };
+    for (int t = 0; t < 60; ++t) {
+        Text text;
+        size_t pieces = 20 + rng() % 200;
+        for (size_t i = 0; i < pieces; ++i) {
+            switch (rng() % 9) {
+            case 0: text += run(u' ', 60, 140); break;
+            case 1: text += run(u'\t', 1, 130); break;
+            case 2: for (size_t k = 0, n = 1 + rng() % 70; k < n; ++k) text += u"\r\n"; break;
+            case 3: for (size_t k = 0, n = 1 + rng() % 40; k < n; ++k) text += u" \r\n"; break;
+            case 4: text += run(u'w', 55, 75); break;
+            case 5: text += u"\r"; break;
+            case 6: text += u"\n\xD83D\xDE00"; break;
+            default: text += run(u'a', 1, 9); text += u' '; break;
+            }
+        }
+        SCOPED_TRACE(::testing::PrintToString(text));
+        EXPECT_EQ(CompressedSpaces(text), LiteralCompressSpaces(text));
+        EXPECT_EQ(ColumnWrapped(text), LiteralColumnWrap(text));
+        if (HasFailure()) return;
+    }
+}
+
 TEST(CleanupRules, NoWordsGiveNoLines) { EXPECT_TRUE(WrapWords({}, WrapWidth).empty()); }
 
 TEST(CleanupRules, JoinLinesPutsTheSeparatorOnlyBetween) {

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 
+#include "support/literal_rules.h"
 #include "support/standin.h"
 #include "text/text.h"
 
@@ -203,3 +205,30 @@ TEST_F(TextStrings, ReplaceAllCollapsesLongRuns) {
 }
 
 } // namespace
+
+// The fast search and the passes that revisit only the last replacements,
+// against the plain rules, on texts long enough to cross many 64-unit blocks.
+TEST_F(TextStrings, ReplaceAllCountAndFieldsMatchThePlainRulesOnLongTexts) {
+    std::mt19937 rng(4242);
+    const Text units = u"  \t\r\nabAB\u0416\u0436x";
+    const std::pair<Text, Text> replacements[] = {
+        {u"  ", u" "}, {u" \r\n", u"\r\n"}, {u"\r\n\r\n", u"\r\n"}, {u"\r\n\r\n\r\n", u"\r\n\r\n"},
+        {u"\r\n ", u"\r\n"}, {u"ab", u"b"}, {u"\u0416\u0416", u"\u0436"}, {u"aaaaaaaaaa", u"a"},
+    };
+    for (int t = 0; t < 40; ++t) {
+        Text text;
+        size_t length = 500 + rng() % 6000;
+        while (text.size() < length) {
+            char16_t unit = units[rng() % units.size()];
+            text.append(rng() % 4 == 0 ? 1 + rng() % 300 : 1, unit);
+        }
+        for (const auto& [find, replacement] : replacements) {
+            SCOPED_TRACE(::testing::PrintToString(find));
+            EXPECT_EQ(ReplaceAll(text, find, replacement), LiteralReplaceAll(text, find, replacement));
+            EXPECT_EQ(CountOccurrences(text, find), LiteralCountOccurrences(text, find));
+            for (int64_t index : {int64_t(1), int64_t(2), int64_t(7), CountOccurrences(text, find) + 1})
+                EXPECT_EQ(NthField(text, index, find), LiteralNthField(text, index, find));
+        }
+        if (HasFailure()) return;
+    }
+}
