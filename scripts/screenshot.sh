@@ -7,6 +7,7 @@ build="$root/build"
 out="${1:-$root/docs/screenshot.png}"
 cd "$root"
 . scripts/wine-env.sh
+. scripts/snap.sh
 [ -x "$build/win/vellisk.exe" ] || bash scripts/run.sh --build-only
 wine_prefix "$build/wine-run"
 start_xvfb
@@ -19,13 +20,6 @@ pids+=($!)
 sleep 0.3
 wine "$build/win/vellisk.exe" 'C:\Users\ann\Documents\Annual Report.docx' &
 pids+=($!)
-window=""
-for _ in $(seq 300); do
-  window=$(xdotool search --name '^vellisk$' 2>/dev/null | head -n1) && [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "vellisk's window did not appear" >&2; exit 1; }
-sleep 1
 mkdir -p "$(dirname "$out")"
-import -window "$window" "$out"
+snap_windows "$out"
 echo "screenshot: $out"
