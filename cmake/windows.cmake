@@ -18,7 +18,8 @@ target_compile_options(vellisk_win32 PRIVATE -Wall -Wextra)
 
 add_executable(vellisk WIN32 src/shell/main_win32.cpp src/shell/resources.rc)
 target_link_libraries(vellisk PRIVATE vellisk_core vellisk_win32)
-target_link_options(vellisk PRIVATE -static -municode -mwindows -s -Wl,--gc-sections)
+# No link time in the PE header, so that the same sources give the same bytes.
+target_link_options(vellisk PRIVATE -static -municode -mwindows -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 target_compile_definitions(vellisk PRIVATE UNICODE _UNICODE)
 
 # GoogleTest from Debian's source package, built with the cross compiler.
@@ -43,3 +44,8 @@ if(DRIVER_SOURCES)
   target_link_libraries(driver PRIVATE ${VELLISK_WIN32_LIBS})
   target_link_options(driver PRIVATE -static -municode)
 endif()
+
+# The baseline window of the start-up benchmark (scripts/bench-wine.sh).
+add_executable(minimal_window WIN32 bench/wine/minimal_window.cpp)
+target_compile_definitions(minimal_window PRIVATE UNICODE _UNICODE)
+target_link_options(minimal_window PRIVATE -static -municode -mwindows -s)
