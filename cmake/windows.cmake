@@ -44,8 +44,3 @@ if(DRIVER_SOURCES)
   target_link_libraries(driver PRIVATE ${VELLISK_WIN32_LIBS})
   target_link_options(driver PRIVATE -static -municode)
 endif()
-
-# The baseline window of the start-up benchmark (scripts/bench-wine.sh).
-add_executable(minimal_window WIN32 bench/wine/minimal_window.cpp)
-target_compile_definitions(minimal_window PRIVATE UNICODE _UNICODE)
-target_link_options(minimal_window PRIVATE -static -municode -mwindows -s)
