@@ -49,4 +49,17 @@ if [ -x "$build/host/e2e_tests" ]; then
   wine_prefix "$build/wine-e2e"
   VELLISK_EXE="$build/win/vellisk.exe" VELLISK_DRIVER="$build/win/driver.exe" "$build/host/e2e_tests"
 fi
+
+echo "== pictures of the form and its boxes (docs/)"
+bash scripts/screenshot.sh
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1 && [ -n "$(git status --porcelain -- docs)" ]; then
+  echo "note: the pictures in docs/ changed: commit them with the change that moved them"
+fi
+
+echo "== release package"
+bash scripts/release.sh
+# Built afresh in another folder, the program must be the test build's to the
+# byte: the same sources give the same bytes.
+cmp "$build/release/win/vellisk.exe" "$build/win/vellisk.exe" ||
+  { echo "the release build differs from the test build of the same sources" >&2; exit 1; }
 echo "== all tests passed"
