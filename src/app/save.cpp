@@ -48,14 +48,20 @@ int WriteTextFile(TextView path, TextView content) {
     }
     // A device or a pipe opens like a file but keeps nothing: writing the text
     // there would be no save, so nothing is sent to it.
-    bool written = platform::IsDiskFile(file);
+    bool diskFile = platform::IsDiskFile(file);
+    bool written = diskFile;
     if (written && !content.empty()) {
         std::string bytes = EncodeUtf8(content);
         written = platform::WriteFileBytes(file, bytes);
     }
     // Closing flushes, so its failure is a failed write too.
     bool closed = platform::CloseFile(file);
-    if (!written || !closed) LastErrorText = u"may not write the file! " + Text(path);
+    if (written && closed) return 0;
+    LastErrorText = u"may not write the file! " + Text(path);
+    // A file cut short by a full disk or a failed flush would pass for the
+    // saved text: it goes, and the text stays in the editor for another try.
+    // A device is not ours to delete.
+    if (diskFile) platform::RemoveFile(path);
     return 0;
 }
 

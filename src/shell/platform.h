@@ -181,6 +181,8 @@ bool WriteFileBytes(File file, std::span<const char> bytes);
 // True when the file is a regular disk file (not a device, pipe or console).
 bool IsDiskFile(File file);
 bool CloseFile(File file);
+// Deletes a closed file; false when it could not be deleted.
+bool RemoveFile(TextView path);
 
 // ---- text ----------------------------------------------------------------
 

@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <deque>
 #include <set>
@@ -128,17 +129,44 @@ Text TextFromGlobal(HGLOBAL memory, UINT format) {
     return result;
 }
 
-Text FilesFromDrop(HDROP drop) {
+// Reads the paths of a DROPFILES block, LF between them. The block comes from
+// another program: a list whose offset points outside it, or whose last path
+// has no terminator, is read only as far as the block goes (the shell's own
+// query functions would read past its end).
+Text FilesFromGlobal(HGLOBAL memory) {
     Text result;
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        DragQueryFileW(drop, i, path.data(), length + 1);
-        path.resize(length);
-        if (i > 0) result += u'\n';
-        result += ToText(path.data(), path.size());
+    SIZE_T size = GlobalSize(memory);
+    const char* data = static_cast<const char*>(GlobalLock(memory));
+    if (!data) return result;
+    DROPFILES header{};
+    if (size >= sizeof header) std::memcpy(&header, data, sizeof header);
+    if (size >= sizeof header && header.pFiles <= size) {
+        const char* list = data + header.pFiles;
+        size_t bytes = size - header.pFiles;
+        std::wstring paths;
+        if (header.fWide) {
+            paths.resize(bytes / sizeof(wchar_t));
+            std::memcpy(paths.data(), list, paths.size() * sizeof(wchar_t));
+        } else {
+            size_t n = 0;
+            while (n < bytes && !(list[n] == 0 && (n + 1 == bytes || list[n + 1] == 0))) ++n;
+            if (n > 0 && n <= 0x7FFFFFFF) {
+                int units = MultiByteToWideChar(CP_ACP, 0, list, static_cast<int>(n), nullptr, 0);
+                paths.resize(static_cast<size_t>(units));
+                MultiByteToWideChar(CP_ACP, 0, list, static_cast<int>(n), paths.data(), units);
+            }
+        }
+        // Paths end at a NUL each; an empty one ends the list.
+        size_t start = 0;
+        while (start < paths.size() && paths[start] != 0) {
+            size_t end = paths.find(L'\0', start);
+            if (end == std::wstring::npos) end = paths.size();
+            if (start > 0) result += u'\n';
+            result += ToText(paths.data() + start, end - start);
+            start = end + 1;
+        }
     }
+    GlobalUnlock(memory);
     return result;
 }
 
@@ -291,7 +319,7 @@ struct TileDropTarget final : OleObject<TileDropTarget, IDropTarget, IID_IDropTa
         Text copied;
         int32_t kind;
         if (cf == CF_HDROP) {
-            copied = FilesFromDrop(static_cast<HDROP>(medium.hGlobal));
+            copied = FilesFromGlobal(medium.hGlobal);
             kind = DropFormatFiles;
         } else {
             copied = TextFromGlobal(medium.hGlobal, cf);
@@ -857,6 +885,11 @@ bool CloseFile(File file) {
     bool closed = CloseHandle(handle) != 0;
     openFiles.erase(handle);
     return flushed && closed;
+}
+
+bool RemoveFile(TextView path) {
+    std::wstring wide = ToWide(path);
+    return DeleteFileW(wide.c_str()) != 0;
 }
 
 Text LowerCase(TextView text) {

@@ -1,6 +1,7 @@
 // In-memory implementation of the platform seam for the native unit tests.
 #include "support/standin.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace standin {
@@ -287,7 +288,14 @@ File TruncateExistingFile(TextView path) { return OpenFor(path, false); }
 bool WriteFileBytes(File file, std::span<const char> bytes) {
     auto it = state.openFiles.find(file);
     if (it == state.openFiles.end() || it->second.closed || state.writesFail) return false;
-    state.files[it->second.path].bytes.append(bytes.data(), bytes.size());
+    std::string& stored = state.files[it->second.path].bytes;
+    if (state.diskSpace) {
+        // A full disk takes what fits, then refuses the rest.
+        size_t room = *state.diskSpace > stored.size() ? *state.diskSpace - stored.size() : 0;
+        stored.append(bytes.data(), std::min(room, bytes.size()));
+        return room >= bytes.size();
+    }
+    stored.append(bytes.data(), bytes.size());
     return true;
 }
 
@@ -298,6 +306,13 @@ bool CloseFile(File file) {
     if (it == state.openFiles.end() || it->second.closed) return false;
     it->second.closed = true;
     return !state.closesFail;
+}
+
+bool RemoveFile(TextView path) {
+    Text key = standin::FileKey(path);
+    for (const auto& [file, record] : state.openFiles)
+        if (record.path == key && !record.closed) return false; // open files stay, as on the platform
+    return state.files.erase(key) != 0;
 }
 
 // A portable per-code-unit mapping: ASCII, Latin-1, Latin Extended-A, Greek

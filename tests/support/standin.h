@@ -116,6 +116,7 @@ struct State {
     bool writesFail = false;   // every write fails after the file was created
     bool closesFail = false;   // closing a file fails
     bool notDiskFile = false;  // opened files are devices, not disk files
+    std::optional<size_t> diskSpace; // bytes a file may hold before writes fail
     std::map<intptr_t, OpenFileRecord> openFiles;
     intptr_t nextFile = 1;
 };

@@ -116,27 +116,51 @@ TEST_F(SaveTest, AWildcardNameThatMatchesIsAskedAboutThenCannotBeCreated) {
     EXPECT_EQ(standin::FileBytes(u"C:\\Docs\\a.txt"), "keep");
 }
 
-TEST_F(SaveTest, AFailureAfterCreationIsReportedAndKeepsTheWindow) {
+TEST_F(SaveTest, AFailureAfterCreationIsReportedAndLeavesNoFileThatPassesForTheText) {
     struct Case {
         const char* name;
-        bool standin::State::*fault;
+        void (*fault)(standin::State&);
+        bool existing;       // a file was there already, and Yes was answered
+        bool fileRemains;    // a device is not deleted
     };
     const Case cases[] = {
-        {"write fails", &standin::State::writesFail},
-        {"close fails", &standin::State::closesFail},
-        {"a device, not a disk file", &standin::State::notDiskFile},
+        {"write fails", [](standin::State& s) { s.writesFail = true; }, false, false},
+        {"disk fills up part-way", [](standin::State& s) { s.diskSpace = 3; }, false, false},
+        {"disk fills up over an existing file", [](standin::State& s) { s.diskSpace = 3; }, true, false},
+        {"close fails", [](standin::State& s) { s.closesFail = true; }, false, false},
+        {"a device, not a disk file", [](standin::State& s) { s.notDiskFile = true; }, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         StartForm();
         standin::AddDirectory(u"C:\\Docs");
-        standin::Get().*c.fault = true;
-        Target(u"C:\\Docs", u"out.txt");
-        SaveAndClose(SaveAndCloseButton);
-        ExpectOneBox(u"Error", u"may not write the file! c:\\docs\\out.txt", MessageButtonsOk);
+        if (c.existing) standin::AddFile(u"C:\\Docs\\out.txt", "old");
+        standin::Get().answers = {MessageAnswerYes};
+        c.fault(standin::Get());
+        Target(u"C:\\Docs", u"out.txt", u"the whole text");
+        SaveAndClose(SaveAndCloseButton); // returns: the window stays
+        ASSERT_EQ(Messages().size(), c.existing ? 2u : 1u);
+        EXPECT_EQ(Messages().back().title, u"Error");
+        EXPECT_EQ(Messages().back().text, u"may not write the file! c:\\docs\\out.txt");
         EXPECT_EQ(LastErrorText, u"may not write the file! c:\\docs\\out.txt");
+        EXPECT_EQ(TextOf(Editor), u"the whole text");
         for (const auto& [file, record] : standin::Get().openFiles) EXPECT_TRUE(record.closed);
+        EXPECT_EQ(standin::FileBytes(u"C:\\Docs\\out.txt").has_value(), c.fileRemains);
+        if (c.fileRemains) EXPECT_EQ(standin::FileBytes(u"C:\\Docs\\out.txt"), "") << "a device gets nothing";
     }
+}
+
+TEST_F(SaveTest, AFileThatMayNotBeWrittenIsAskedAboutThenLeftAsItWas) {
+    standin::AddFile(u"C:\\Docs\\locked.txt", "kept");
+    standin::Get().readOnly.insert(standin::FileKey(u"C:\\Docs\\locked.txt"));
+    standin::Get().answers = {MessageAnswerYes};
+    Target(u"C:\\Docs", u"Locked.txt");
+    SaveAndClose(SaveAndCloseButton);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[0].title, u"Save file");
+    EXPECT_EQ(Messages()[1].text, u"may not create the file! c:\\docs\\locked.txt");
+    EXPECT_EQ(LastErrorText, u"may not create the file! c:\\docs\\locked.txt");
+    EXPECT_EQ(standin::FileBytes(u"C:\\Docs\\locked.txt"), "kept");
 }
 
 TEST_F(SaveTest, SaveAndCloseEndsTheProgramOnceTheFileIsWritten) {

@@ -23,6 +23,13 @@
 //                                      DROPFILES list of wide strings) or html
 //                                      (VALUE as UTF-8 under the registered
 //                                      "HTML Format": neither text nor files);
+//                                      for data that is not as it should be:
+//                                      unterminated (VALUE as Unicode text
+//                                      without its NUL), raw-files (VALUE: the
+//                                      CF_HDROP block's bytes in hexadecimal),
+//                                      unreadable-text, unreadable-files
+//                                      (offered, but GetData fails; VALUE is
+//                                      ignored);
 //                                      EFFECTS the DROPEFFECT bits allowed. A
 //                                      left button press on the source then
 //                                      starts the drag, which drops when the
@@ -38,6 +45,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -185,6 +193,7 @@ struct DropTarget final : Unknown<IDropTarget> {
 struct Offered {
     CLIPFORMAT format;
     std::vector<char> bytes;
+    bool unreadable = false; // offered, but GetData fails
 };
 
 struct DataObject final : Unknown<IDataObject> {
@@ -201,6 +210,7 @@ struct DataObject final : Unknown<IDataObject> {
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* medium) override {
         const Offered* item = Find(f);
         if (!item) return DV_E_FORMATETC;
+        if (item->unreadable) return E_UNEXPECTED;
         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, item->bytes.size());
         if (!memory) return E_OUTOFMEMORY;
         std::copy(item->bytes.begin(), item->bytes.end(), static_cast<char*>(GlobalLock(memory)));
@@ -279,6 +289,20 @@ std::vector<char> FileListBytes(const std::wstring& paths) {
     std::vector<char> bytes(sizeof header + list.size() * sizeof(wchar_t));
     std::copy_n(reinterpret_cast<const char*>(&header), sizeof header, bytes.data());
     std::copy_n(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t), bytes.data() + sizeof header);
+    return bytes;
+}
+
+// Bytes written as pairs of hexadecimal digits, for blocks built by hand.
+std::vector<char> HexBytes(const std::wstring& hex) {
+    if (hex.size() % 2 != 0) Fail(L"an odd number of hexadecimal digits");
+    std::vector<char> bytes;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        wchar_t* end = nullptr;
+        std::wstring pair = hex.substr(i, 2);
+        long value = std::wcstol(pair.c_str(), &end, 16);
+        if (*end != 0) Fail(L"not hexadecimal: " + pair);
+        bytes.push_back(static_cast<char>(value));
+    }
     return bytes;
 }
 
@@ -381,6 +405,13 @@ void SourceArm(const Args& args, Reply&) {
         else if (kind == L"oem") data->items.push_back({CF_OEMTEXT, TextBytes(value, CF_OEMTEXT)});
         else if (kind == L"files") data->items.push_back({CF_HDROP, FileListBytes(value)});
         else if (kind == L"html") data->items.push_back({HtmlFormat(), HtmlBytes(value)});
+        else if (kind == L"unterminated") {
+            std::vector<char> bytes = TextBytes(value, CF_UNICODETEXT);
+            bytes.resize(bytes.size() - sizeof(wchar_t));
+            data->items.push_back({CF_UNICODETEXT, bytes});
+        } else if (kind == L"unreadable-text") data->items.push_back({CF_UNICODETEXT, {}, true});
+        else if (kind == L"unreadable-files") data->items.push_back({CF_HDROP, {}, true});
+        else if (kind == L"raw-files") data->items.push_back({CF_HDROP, HexBytes(value)});
         else {
             data->Release();
             Fail(L"unknown kind: " + kind);

@@ -13,6 +13,9 @@
 #include <string>
 #include <tuple>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "form_support.h"
 
 namespace e2e::form {
@@ -118,60 +121,176 @@ INSTANTIATE_TEST_SUITE_P(Form, FormSaveWrites,
 
 // ---- roads that write nothing -------------------------------------------------------
 
+struct Asked {
+    Box box;
+    const char* answer;
+};
+
+// Something set up before the start; `undo` gives it back, whatever the test
+// saw. False: this machine cannot make the fault.
+using Prepare = std::function<bool(const DriveCFolder&, std::function<void()>& undo)>;
+
 struct FailureRoad {
     const char* name;
-    const char* objectName;
-    std::function<void(const DriveCFolder&)> prepare; // on disk, before the start
-    std::function<void()> beforeClick;                 // on the form, before the click
-    std::function<Box(const DriveCFolder&)> box;
-    const char* answer;
+    std::function<std::string(const DriveCFolder&)> object; // the object path
+    Prepare prepare;
+    std::function<void()> beforeClick; // on the form, before the click
+    std::function<std::vector<Asked>(const DriveCFolder&)> boxes;
+    std::function<void()> check = [] {}; // after the boxes, beside the common checks
+    bool diskFillsUp = false;            // files may not grow beyond DiskRoom bytes
 };
 
 void PrintTo(const FailureRoad& road, std::ostream* out) { *out << road.name; }
 
+constexpr unsigned long DiskRoom = 32 * 1024;
+
+std::function<std::string(const DriveCFolder&)> InFolder(const std::string& name) {
+    return [name](const DriveCFolder& f) { return f.Windows() + name; };
+}
+
+bool Nothing(const DriveCFolder&, std::function<void()>&) { return true; }
+
+std::function<void()> NoClick = [] {};
+
+std::vector<Asked> Error(const std::string& text) { return {{ErrorBox(text), "OK"}}; }
+
+// Asked about the existing file, answered Yes, then this error.
+std::vector<Asked> OverwriteThenError(const std::string& lowerPath, const std::string& text) {
+    return {{OverwriteQuestion(lowerPath), "Yes"}, {ErrorBox(text + lowerPath), "OK"}};
+}
+
+// The file's permissions say read-only. Wine shows that as the read-only
+// attribute, but root may write such a file all the same; for root the file
+// is also made immutable, where the file system allows it.
+bool MakeReadOnly(const fs::path& file, std::function<void()>& undo) {
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    undo = [file] { fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write); };
+    if (geteuid() == 0) {
+        CommandResult immutable = RunTool({"chattr", "+i", file.string()});
+        if (!(WIFEXITED(immutable.status) && WEXITSTATUS(immutable.status) == 0)) return false;
+        undo = [file] {
+            RunTool({"chattr", "-i", file.string()});
+            fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        };
+    }
+    return true;
+}
+
+const std::string PipeName = "vellisk-e2e.txt";
+
 const FailureRoad FailureRoads[] = {
-    {"NameIsAFolder", "x.txt", [](const DriveCFolder& f) { fs::create_directory(f.Unix() / "x.txt"); }, [] {},
-     [](const DriveCFolder&) { return ErrorBox("FileName is a directory!"); }, "OK"},
+    {"NameIsAFolder", InFolder("x.txt"),
+     [](const DriveCFolder& f, auto&) { return fs::create_directory(f.Unix() / "x.txt"); }, NoClick,
+     [](const DriveCFolder&) { return Error("FileName is a directory!"); }},
     // The folder is not made: the file cannot be created in it.
-    {"MissingFolder", "Missing\\Notes.doc", [](const DriveCFolder&) {}, [] {},
-     [](const DriveCFolder& f) { return ErrorBox("may not create the file! " + f.Lower() + "missing\\notes.doc.txt"); },
-     "OK"},
-    {"OverwriteAnsweredNo", "Keep.txt",
-     [](const DriveCFolder& f) { WriteBytes(f.Unix() / "keep.txt", "old bytes\r\n"); }, [] {},
-     [](const DriveCFolder& f) { return OverwriteQuestion(f.Lower() + "keep.txt"); }, "No"},
+    {"MissingFolder", InFolder("Missing\\Notes.doc"), Nothing, NoClick,
+     [](const DriveCFolder& f) { return Error("may not create the file! " + f.Lower() + "missing\\notes.doc.txt"); }},
+    {"OverwriteAnsweredNo", InFolder("Keep.txt"),
+     [](const DriveCFolder& f, auto&) {
+         WriteBytes(f.Unix() / "keep.txt", "old bytes\r\n");
+         return true;
+     },
+     NoClick, [](const DriveCFolder& f) { return std::vector<Asked>{{OverwriteQuestion(f.Lower() + "keep.txt"), "No"}}; }},
     // The derived name is never empty, so no user road leads here: another
     // program writes the label, as an automation tool could.
-    {"EmptyNameWrittenFromOutside", "Name.doc", [](const DriveCFolder&) {}, [] { SetText(SaveFileField, "   "); },
-     [](const DriveCFolder&) { return ErrorBox("Filename ?"); }, "OK"},
+    {"EmptyNameWrittenFromOutside", InFolder("Name.doc"), Nothing, [] { SetText(SaveFileField, "   "); },
+     [](const DriveCFolder&) { return Error("Filename ?"); }},
+    {"ReadOnlyFile", InFolder("Locked.txt"),
+     [](const DriveCFolder& f, std::function<void()>& undo) {
+         WriteBytes(f.Unix() / "locked.txt", "stays as it was");
+         return MakeReadOnly(f.Unix() / "locked.txt", undo);
+     },
+     NoClick,
+     [](const DriveCFolder& f) { return OverwriteThenError(f.Lower() + "locked.txt", "may not create the file! "); }},
+    {"FileHeldOpenWithoutSharing", InFolder("Held.txt"),
+     [](const DriveCFolder& f, std::function<void()>& undo) {
+         WriteBytes(f.Unix() / "held.txt", "another program's bytes");
+         std::string id = Expect({"file-hold", f.Windows() + "held.txt"}).at(0);
+         undo = [id] { Expect({"file-release", id}); };
+         return true;
+     },
+     NoClick,
+     [](const DriveCFolder& f) { return OverwriteThenError(f.Lower() + "held.txt", "may not create the file! "); }},
+    // "|", "<" and ">" are not allowed in names.
+    {"NameWithRejectedCharacters", InFolder("Q|A <1>.doc"), Nothing, NoClick,
+     [](const DriveCFolder& f) { return Error("may not create the file! " + f.Lower() + "q|a_<1>.doc.txt"); }},
+    // The probe finds the file that the pattern matches; creating a file of
+    // that name cannot work.
+    {"WildcardMatchingAFile", InFolder("*.doc"),
+     [](const DriveCFolder& f, auto&) {
+         WriteBytes(f.Unix() / "match.doc.txt", "matched, and kept");
+         return true;
+     },
+     NoClick,
+     [](const DriveCFolder& f) { return OverwriteThenError(f.Lower() + "*.doc.txt", "may not create the file! "); }},
+    // No file system takes a name of more than 255 units.
+    {"NameTooLong", InFolder(std::string(300, 'N') + ".doc"), Nothing, NoClick,
+     [](const DriveCFolder& f) {
+         return Error("may not create the file! " + f.Lower() + std::string(300, 'n') + ".doc.txt");
+     }},
+    // "nul.txt" names the null device in every folder: the probe sees
+    // something there, and it takes everything and keeps nothing.
+    {"NullDevice", InFolder("NUL"), Nothing, NoClick,
+     [](const DriveCFolder& f) { return OverwriteThenError(f.Lower() + "nul.txt", "may not write the file! "); }},
+    // A pipe of another program's: it receives nothing.
+    {"NamedPipe", [](const DriveCFolder&) { return "\\\\.\\pipe\\" + PipeName.substr(0, PipeName.size() - 4); },
+     [](const DriveCFolder&, std::function<void()>& undo) {
+         Expect({"pipe-serve", PipeName});
+         undo = [] { Call({"pipe-close"}); };
+         return true;
+     },
+     NoClick, [](const DriveCFolder&) { return Error("may not write the file! \\\\.\\pipe\\" + PipeName); },
+     [] { EXPECT_EQ(Expect({"pipe-result", "10000"}, Milliseconds{20000}).at(0), "0") << "bytes sent to the pipe"; }},
+    // The text does not fit: the file that was begun is not left behind.
+    {"DiskFillsUp", InFolder("Big.doc"), Nothing,
+     [] { SetText(Editor, "\xD0\x91\xD0\xBE\xD0\xBB\xD1\x8C\xD1\x88\xD0\xBE\xD0\xB9 text " + std::string(60000, 'x')); },
+     [](const DriveCFolder& f) { return Error("may not write the file! " + f.Lower() + "big.doc.txt"); }, [] {},
+     true},
 };
 
 class FormSaveFails : public E2eTest, public ::testing::WithParamInterface<std::tuple<FailureRoad, Press>> {};
 
-TEST_P(FormSaveFails, ShowsItsBoxWritesNothingAndKeepsTheWindow) {
+TEST_P(FormSaveFails, ShowsItsBoxesWritesNothingAndKeepsTheWindow) {
     const auto& [road, press] = GetParam();
     DriveCFolder folder;
     PrepareClipboard("Текст\r\nостаётся\tкак был");
-    road.prepare(folder);
+    std::function<void()> undo;
+    struct Undo {
+        std::function<void()>& undo;
+        ~Undo() {
+            if (undo) undo();
+        }
+    } undoAtEnd{undo};
+    if (!road.prepare(folder, undo)) GTEST_SKIP() << "this machine cannot make the fault";
     std::map<std::string, std::string> before = Contents(folder.Unix());
 
-    Vellisk vellisk(Quoted(folder.Windows() + road.objectName));
+    std::string object = road.object(folder);
+    std::optional<Vellisk> vellisk;
+    if (road.diskFillsUp) vellisk.emplace(object, DiskRoom);
+    else vellisk.emplace(Quoted(object));
     road.beforeClick();
     std::vector<std::string> fields{Text(ObjectField), Text(PathField), Text(FileNameField), Text(SaveFileField)};
     std::string editor = Text(Editor);
 
     Click(ButtonOf(press));
-    ExpectBox(WaitBox(), road.box(folder));
-    Answer(road.answer);
-    // Nothing more follows the box, and the program goes on.
+    for (const Asked& asked : road.boxes(folder)) {
+        ExpectBox(WaitBox(), asked.box);
+        Answer(asked.answer);
+    }
+    // Nothing more follows the boxes, and the program goes on.
     WaitUntilClicksHandled();
-    EXPECT_TRUE(vellisk.Running()) << "the program ended";
+    EXPECT_TRUE(vellisk->Running()) << "the program ended";
     EXPECT_EQ(ParseWindow(Expect({"window"})).fields.at("visible"), "1");
     EXPECT_EQ(Text(Editor), editor);
     EXPECT_EQ((std::vector<std::string>{Text(ObjectField), Text(PathField), Text(FileNameField), Text(SaveFileField)}),
               fields);
+    road.check();
+    if (undo) {
+        undo();
+        undo = nullptr;
+    }
     EXPECT_EQ(Contents(folder.Unix()), before);
 }
-
 INSTANTIATE_TEST_SUITE_P(Form, FormSaveFails,
                          ::testing::Combine(::testing::ValuesIn(FailureRoads),
                                             ::testing::Values(Press::Save, Press::SaveAndClose)),

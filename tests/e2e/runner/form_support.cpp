@@ -77,9 +77,25 @@ Vellisk::Vellisk(const std::string& arguments) {
     std::string line = "\"" + ProgramWindowsPath() + "\"";
     if (!arguments.empty()) line += " " + arguments;
     pid_ = std::stol(Expect({"run", line}).at(0));
+    AttachToForm(pid_);
+}
+
+Vellisk::Vellisk(const std::string& objectPath, unsigned long fileSizeLimit) {
+    // bash counts the limit in KiB; an ignored signal stays ignored across exec.
+    std::string limit = std::to_string((fileSizeLimit + 1023) / 1024);
+    SpawnOptions options;
+    options.stderrFd = Inherit;
+    native_ = Spawn({"bash", "-c", "ulimit -f " + limit + " && trap '' XFSZ && exec wine \"$0\" \"$1\"", Config().exe,
+                     objectPath},
+                    options);
+    AttachToForm(0);
+}
+
+void Vellisk::AttachToForm(long pid) {
     try {
-        window_ = ParseWindow(Expect({"find-window", "vellisk", Ms(AppearTimeout), std::to_string(pid_)},
-                                     AppearTimeout + Milliseconds{15000}));
+        std::vector<std::string> find{"find-window", "vellisk", Ms(AppearTimeout)};
+        if (pid != 0) find.push_back(std::to_string(pid));
+        window_ = ParseWindow(Expect(find, AppearTimeout + Milliseconds{15000}));
         // The window shows before its form is built; the target name is the
         // last thing start-up writes.
         WaitFor("the form to be built and filled", AppearTimeout, [](std::string& seen) {
@@ -104,8 +120,13 @@ Vellisk::~Vellisk() {
 }
 
 void Vellisk::End() {
-    if (ended_ || pid_ == 0) return;
+    if (ended_) return;
     ended_ = true;
+    if (native_ > 0) {
+        if (!WaitForExit(native_, Milliseconds{0})) EndProcess(native_);
+        return;
+    }
+    if (pid_ == 0) return;
     if (Call({"wait-exit", std::to_string(pid_), "0"}).ok) return;
     Expect({"kill", std::to_string(pid_)});
     // Gone for good before the next test looks for a window.
@@ -113,6 +134,13 @@ void Vellisk::End() {
 }
 
 int Vellisk::WaitExit(Milliseconds timeout) {
+    if (native_ > 0) {
+        std::optional<int> status = WaitForExit(native_, timeout);
+        if (!status) throw HarnessError("vellisk.exe still runs " + Ms(timeout) + " ms later");
+        ended_ = true;
+        if (!WIFEXITED(*status)) throw HarnessError("vellisk.exe " + DescribeStatus(*status));
+        return WEXITSTATUS(*status);
+    }
     std::vector<std::string> code =
         Expect({"wait-exit", std::to_string(pid_), Ms(timeout)}, timeout + Milliseconds{15000});
     ended_ = true;
@@ -121,6 +149,11 @@ int Vellisk::WaitExit(Milliseconds timeout) {
 
 bool Vellisk::Running() {
     if (ended_) return false;
+    if (native_ > 0) {
+        if (!WaitForExit(native_, Milliseconds{0})) return true;
+        ended_ = true;
+        return false;
+    }
     return !Call({"wait-exit", std::to_string(pid_), "0"}).ok;
 }
 

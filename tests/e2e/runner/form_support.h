@@ -67,6 +67,11 @@ std::vector<ChildInfo> Children();
 class Vellisk {
 public:
     explicit Vellisk(const std::string& arguments = "");
+    // vellisk.exe started by the wine launcher on one object path, with the
+    // files it writes limited to `fileSizeLimit` bytes (RLIMIT_FSIZE, with
+    // SIGXFSZ ignored): a write beyond the limit fails part-way, as on a disk
+    // that fills up.
+    Vellisk(const std::string& objectPath, unsigned long fileSizeLimit);
     ~Vellisk();
     Vellisk(const Vellisk&) = delete;
     Vellisk& operator=(const Vellisk&) = delete;
@@ -80,8 +85,10 @@ public:
     bool Running();
 
 private:
+    void AttachToForm(long pid);
     void End();
-    long pid_ = 0;
+    long pid_ = 0;      // the driver's process id, when the driver started it
+    pid_t native_ = -1; // the launcher's, when this program started it
     bool ended_ = false;
     WindowInfo window_;
 };

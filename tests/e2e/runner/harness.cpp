@@ -27,7 +27,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int Inherit = -2; // an fd of SpawnOptions: the child shares ours
 
 // Every descriptor of this program is close-on-exec, so that no child keeps
 // another child's pipe open (the driver would never see the end of stdin).

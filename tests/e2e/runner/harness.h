@@ -31,6 +31,8 @@ struct HarnessError : std::runtime_error {
 
 // ---- processes ----------------------------------------------------------------
 
+inline constexpr int Inherit = -2; // an fd of SpawnOptions: the child shares ours
+
 struct SpawnOptions {
     int stdinFd = -1;  // dup'ed onto 0 in the child; -1: /dev/null
     int stdoutFd = -1; // onto 1; -1: /dev/null
