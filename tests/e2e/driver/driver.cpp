@@ -69,7 +69,8 @@
 //   kill PID                           ends a process run started
 // Processes that run started and that still run end with the driver.
 //
-// Drag and drop: see dragdrop.cpp.
+// Drag and drop: see dragdrop.cpp. Files, pipes and holding the clipboard,
+// as other programs do them: see file_commands.cpp.
 //
 //   quit                               -> ok, then the driver ends; it also
 //                                      ends when stdin is closed.
@@ -188,6 +189,7 @@ int wmain() {
     };
     driver::AddWindowCommands(table);
     driver::AddDragDropCommands(table);
+    driver::AddFileCommands(table);
 
     std::thread reader(ReadCommands);
     reader.detach();

@@ -89,6 +89,7 @@ bool WaitUntil(long long timeoutMs, const std::function<bool()>& condition);
 
 void AddWindowCommands(CommandTable& table);
 void AddDragDropCommands(CommandTable& table);
+void AddFileCommands(CommandTable& table);
 
 // Ends what `run` started and still runs: the driver leaves nothing behind.
 void EndStartedProcesses();
