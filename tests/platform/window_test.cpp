@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "main_window.h"
 #include "shell/platform.h"
 #include "text/text.h"
@@ -111,6 +113,68 @@ TEST(Clipboard, AnImageOnlyReadsAsTheEmptyText) {
     ASSERT_NE(SetClipboardData(CF_BITMAP, bitmap), nullptr);
     CloseClipboard();
     EXPECT_EQ(ReadClipboardText(), u"");
+}
+
+// Another thread stands for another program: it opens the clipboard, says
+// so, and closes it once `release` is set or `holdMs` has passed.
+struct ClipboardHolder {
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread thread;
+    explicit ClipboardHolder(DWORD holdMs) {
+        thread = std::thread([this, holdMs] {
+            bool held = OpenClipboard(nullptr) != 0;
+            SetEvent(opened);
+            if (!held) return;
+            WaitForSingleObject(release, holdMs);
+            CloseClipboard();
+        });
+        WaitForSingleObject(opened, 5000);
+    }
+    ~ClipboardHolder() {
+        SetEvent(release);
+        thread.join();
+        CloseHandle(opened);
+        CloseHandle(release);
+    }
+};
+
+TEST(Clipboard, HeldByAnotherProgramItIsWaitedForBrieflyThenReadAsEmpty) {
+    MainWindow();
+    WriteClipboardText(u"the text on the clipboard");
+    {
+        // Let go within the retries: the text is read.
+        ClipboardHolder holder(30);
+        EXPECT_EQ(ReadClipboardText(), u"the text on the clipboard");
+    }
+    {
+        ClipboardHolder holder(INFINITE);
+        Text read = u"not read";
+        ULONGLONG start = GetTickCount64();
+        EXPECT_FALSE(platform::ReadClipboard(read));
+        EXPECT_EQ(ReadClipboardText(), u"");
+        // Bounded: the two reads gave up rather than hang.
+        EXPECT_LT(GetTickCount64() - start, 5000u);
+        EXPECT_FALSE(platform::WriteClipboard(u"not placed"));
+    }
+    EXPECT_EQ(ReadClipboardText(), u"the text on the clipboard") << "a failed write keeps what was there";
+}
+
+TEST(Clipboard, RoundTrips64MiUnitsWithEveryCodeUnitButNul) {
+    MainWindow();
+    Text text(64u << 20, u'x');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(1 + i % 0xFFFF);
+    ASSERT_TRUE(platform::WriteClipboard(text));
+    Text read;
+    ASSERT_TRUE(platform::ReadClipboard(read));
+    ASSERT_EQ(read.size(), text.size());
+    EXPECT_TRUE(read == text);
+}
+
+TEST(Clipboard, ANulEndsTheText) {
+    MainWindow();
+    ASSERT_TRUE(platform::WriteClipboard(Text(u"before\0after", 12)));
+    EXPECT_EQ(ReadClipboardText(), u"before");
 }
 
 } // namespace

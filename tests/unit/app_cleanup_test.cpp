@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 #include <vector>
 
 #include "app/cleanup.h"
 #include "app/form.h"
+#include "app/save.h"
 #include "app_fixture.h"
 #include "support/literal_rules.h"
 #include "text/text.h"
@@ -192,4 +195,42 @@ TEST(CleanupRules, LargeTextsComeOutWhole) {
     for (int i = 0; i < 20000; ++i) wrapped += (i ? u"\r\n" : u"") + line;
     wrapped += u" "; // the empty word after the last space
     EXPECT_EQ(ColumnWrapped(words), wrapped);
+}
+
+// A clipboard of 64 Mi units goes through start-up, both commands and a save
+// whole: nothing is cut, and the commands keep their promises at that size.
+TEST(HugeClipboard, IsShownCleanedUpAndSavedWhole) {
+    const Text line = u"Lorem  ipsum\tdolor   sit amet, ПЛАН \xD83D\xDE00 consectetur adipiscing elit\r\n\r\n\r\n";
+    Text text;
+    text.reserve((64u << 20) + line.size());
+    while (text.size() < (64u << 20)) text += line;
+    text.resize(64u << 20);
+    StartForm(u"vellisk.exe C:\\Docs\\huge.doc", text);
+    ASSERT_EQ(TextOf(Editor).size(), text.size());
+    EXPECT_TRUE(TextOf(Editor) == text);
+
+    CompressSpaces(CompressSpacesButton);
+    Text compressed = TextOf(Editor);
+    EXPECT_LT(compressed.size(), text.size());
+    EXPECT_EQ(compressed.find(u"  "), Text::npos);
+    EXPECT_EQ(compressed.find(u"\r\n\r\n"), Text::npos);
+    CompressSpaces(CompressSpacesButton);
+    EXPECT_TRUE(TextOf(Editor) == compressed) << "a second run changed the text";
+
+    ColumnWrap(ColumnWrapButton);
+    Text wrapped = TextOf(Editor);
+    size_t longest = 0;
+    for (size_t start = 0; start < wrapped.size();) {
+        size_t end = std::min(wrapped.find(u"\r\n", start), wrapped.size());
+        longest = std::max(longest, end - start);
+        start = end + 2;
+    }
+    EXPECT_LE(longest, 65u);
+
+    standin::AddDirectory(u"C:\\Docs");
+    SaveText(SaveButton);
+    EXPECT_TRUE(standin::Get().messages.empty());
+    std::optional<std::string> saved = standin::FileBytes(u"C:\\Docs\\huge.doc.txt");
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_TRUE(*saved == EncodeUtf8(wrapped));
 }

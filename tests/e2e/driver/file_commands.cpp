@@ -16,8 +16,10 @@
 //   pipe-close                         ends the pipe (a client that never came
 //                                      is no longer waited for)
 //   clip-hold MILLISECONDS             opens the clipboard on a thread of its
-//                                      own and keeps it open that long;
-//                                      -> ok once it is open
+//                                      own and keeps it open until clip-release,
+//                                      or at most that long; -> ok once it is
+//                                      open
+//   clip-release                       lets it go; -> ok once it is closed
 #include <windows.h>
 
 #include <atomic>
@@ -111,29 +113,52 @@ void FileRelease(const Args& args, Reply&) {
 }
 
 // The clipboard is opened by a thread with no window, as a program that
-// reads it slowly would, and closed by that thread when the time is up.
+// reads it slowly would, and closed by that thread when it is released or
+// the time is up.
+HANDLE clipboardRelease = nullptr;
+
 void ClipHold(const Args& args, Reply&) {
     long long milliseconds = args.Number(0, L"milliseconds");
+    if (clipboardRelease) Fail(L"the clipboard is held already");
     auto ok = std::make_shared<std::atomic<bool>>(false);
     HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([ok, opened, milliseconds] {
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([ok, opened, release, milliseconds] {
         for (int attempt = 0; attempt < 100 && !*ok; ++attempt) {
             if (OpenClipboard(nullptr)) *ok = true;
             else Sleep(10);
         }
         bool held = *ok;
-        SetEvent(opened); // the last use of the event
-        if (!held) return;
-        Sleep(static_cast<DWORD>(milliseconds));
-        CloseClipboard();
+        SetEvent(opened); // the last use of this event
+        if (held) {
+            WaitForSingleObject(release, static_cast<DWORD>(milliseconds));
+            CloseClipboard();
+        }
+        CloseHandle(release);
     });
     holder.detach();
     // The driver's clipboard-owner window must keep answering meanwhile.
     WaitUntil(5000, [opened] { return WaitForSingleObject(opened, 0) == WAIT_OBJECT_0; });
     bool signalled = WaitForSingleObject(opened, 0) == WAIT_OBJECT_0;
-    // Once signalled the thread no longer touches the event.
     if (signalled) CloseHandle(opened);
     if (!signalled || !*ok) Fail(L"the clipboard could not be opened");
+    // The holder closes its handle of it when it is done.
+    DuplicateHandle(GetCurrentProcess(), release, GetCurrentProcess(), &clipboardRelease, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+}
+
+// Waits until the holder has closed the clipboard again.
+void ClipRelease(const Args&, Reply&) {
+    if (!clipboardRelease) Fail(L"the clipboard is not held");
+    SetEvent(clipboardRelease);
+    CloseHandle(clipboardRelease);
+    clipboardRelease = nullptr;
+    if (!WaitUntil(5000, [] {
+            if (!OpenClipboard(DriverWindow())) return false;
+            CloseClipboard();
+            return true;
+        }))
+        Fail(L"the clipboard is still held");
 }
 
 } // namespace
@@ -145,6 +170,7 @@ void AddFileCommands(CommandTable& table) {
     table["pipe-result"] = PipeResult;
     table["pipe-close"] = [](const Args&, Reply&) { ClosePipe(); };
     table["clip-hold"] = ClipHold;
+    table["clip-release"] = ClipRelease;
 }
 
 } // namespace driver

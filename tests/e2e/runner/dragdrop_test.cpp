@@ -10,6 +10,7 @@
 // action left no trace.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -397,6 +398,40 @@ const std::string Lines = "\u041f\u0435\u0440\u0432\u0430\u044f \u0441\u0442\u04
 const std::string Latin1 = "Gr\u00fc\u00dfe caf\u00e9.txt";
 const std::string Unicode = "from Unicode \u042e";
 
+// A CF_HDROP block made by hand: the DROPFILES header (the list's offset, a
+// point, two flags), then `list` as it is, in hexadecimal for the driver.
+std::string DropFilesHex(uint32_t offset, bool wide, const std::string& list) {
+    std::string bytes;
+    auto add32 = [&bytes](uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    add32(offset);
+    add32(0);
+    add32(0);
+    add32(0);
+    add32(wide ? 1 : 0);
+    bytes += list;
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+// ASCII as UTF-16LE code units.
+std::string Wide(const std::string& ascii) {
+    std::string units;
+    for (char c : ascii) {
+        units += c;
+        units += '\0';
+    }
+    return units;
+}
+
+const std::string EnormousText = std::string(1 << 20, 'e');
+
 struct DropCase {
     const char* name;
     const char* tile;
@@ -438,6 +473,19 @@ TEST_F(DropIn, FilesAndTextReachTheTilesAsCopies) {
         {"ANSI and OEM: OEM wins", "ObjectTile", 1, {{"ansi", "from ANSI"}, {"oem", "from OEM"}}, "ObjectField",
          "from OEM"},
         {"copying, moving or linking allowed", "ClipTile", 7, {{"unicode", "any"}}, "clipboard", "any"},
+        // Data that is not as it should be is read as far as it goes.
+        {"text without its NUL", "ObjectTile", 1, {{"unterminated", "no NUL at the end"}}, "ObjectField",
+         "no NUL at the end"},
+        {"an empty text", "ClipTile", 1, {{"unicode", ""}}, "clipboard", ""},
+        {"a text of 1 Mi units", "ClipTile", 1, {{"unicode", EnormousText}}, "clipboard", EnormousText},
+        {"a file list that starts beyond its block", "PathTile", 1,
+         {{"raw-files", DropFilesHex(0x1000, true, Wide("C:\\x\\y.txt") + std::string(4, '\0'))}}, "PathField", ""},
+        {"a file list shorter than its header", "ObjectTile", 1, {{"raw-files", "14000000"}}, "ObjectField", ""},
+        {"a file list without terminators", "FileNameTile", 1,
+         {{"raw-files", DropFilesHex(20, true, Wide("C:\\x\\last.txt"))}}, "FileNameField", "last.txt"},
+        {"a file list in ANSI", "ObjectTile", 1,
+         {{"raw-files", DropFilesHex(20, false, std::string("C:\\ansi\\a.txt\0C:\\b.txt\0\0", 24))}},
+         "ObjectField", "C:\\ansi\\a.txt"},
     };
     for (const DropCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -469,6 +517,8 @@ TEST_F(DropIn, RefusesWhatItCannotCopyAndSaveFileTileRefusesEverything) {
         {"a format no tile takes", "ObjectTile", 1, {{"html", "<b>bold</b>"}}},
         {"text onto SaveFileTile", "SaveFileTile", 1, {{"unicode", "C:\\x\\y.txt"}}},
         {"files onto SaveFileTile", "SaveFileTile", 7, {{"files", ThreePaths}}},
+        {"text whose data cannot be read", "ObjectTile", 1, {{"unreadable-text", ""}}},
+        {"files whose data cannot be read", "PathTile", 1, {{"unreadable-files", ""}}},
     };
     int sentinel = 0;
     for (const Case& c : cases) {

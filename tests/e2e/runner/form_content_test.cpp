@@ -83,7 +83,22 @@ INSTANTIATE_TEST_SUITE_P(
                   "Notes\r\nto keep",
                   "\"  C:\\Docs\\Plan.TXT  \" C:\\Other\\ignored.doc",
                   {"C:\\Docs\\Plan.TXT", "C:\\Docs\\", "Plan.TXT", "plan.txt"},
-                  "Notes\r\nto keep"}),
+                  "Notes\r\nto keep"},
+        // A quote that is never closed runs to the end of the line.
+        StartCase{"UnbalancedQuote",
+                  std::nullopt,
+                  "\"C:\\Docs\\Unclosed Draft.doc",
+                  {"C:\\Docs\\Unclosed Draft.doc", "C:\\Docs\\", "Unclosed Draft.doc", "unclosed_draft.doc.txt"},
+                  ""},
+        // An empty quoted argument is an empty object; the next is not used.
+        StartCase{"EmptyQuotedArgument", std::nullopt, "\"\" C:\\Docs\\second.doc", {"", "", "", "_read_me.txt"}, ""},
+        // Close to the longest command line Windows passes on.
+        StartCase{"ThirtyThousandCharacters",
+                  std::nullopt,
+                  "\"C:\\" + std::string(30000, 'L') + ".doc\"",
+                  {"C:\\" + std::string(30000, 'L') + ".doc", "C:\\", std::string(30000, 'L') + ".doc",
+                   std::string(30000, 'l') + ".doc.txt"},
+                  ""}),
     [](const ::testing::TestParamInfo<StartCase>& c) { return std::string(c.param.name); });
 
 // ---- derivation ------------------------------------------------------------------
