@@ -35,3 +35,13 @@ file(GLOB TEXT_BENCH CONFIGURE_DEPENDS bench/*.cpp)
 add_executable(text_bench ${TEXT_BENCH})
 target_link_libraries(text_bench PRIVATE vellisk_core vellisk_standin benchmark::benchmark)
 target_compile_options(text_bench PRIVATE -Wall -Wextra)
+
+# Start, idle and large-clipboard timings under Wine, through the end-to-end
+# harness. Not a test: scripts/bench-wine.sh runs it.
+if(E2E_RUNNER)
+  add_executable(start_bench bench/wine/start_bench.cpp bench/wine/large_text.cpp bench/sample_text.cpp
+                             tests/e2e/runner/harness.cpp tests/e2e/runner/form_support.cpp)
+  target_include_directories(start_bench PRIVATE tests/e2e/runner bench/wine)
+  target_link_libraries(start_bench PRIVATE vellisk_core vellisk_standin GTest::gtest)
+  target_compile_options(start_bench PRIVATE -Wall -Wextra)
+endif()

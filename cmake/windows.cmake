@@ -44,3 +44,14 @@ if(DRIVER_SOURCES)
   target_link_libraries(driver PRIVATE ${VELLISK_WIN32_LIBS})
   target_link_options(driver PRIVATE -static -municode)
 endif()
+
+# The Wine benchmark's own programs (scripts/bench-wine.sh): the baseline
+# window of the start-up times, and the editor's cost without the event loop.
+add_executable(minimal_window WIN32 bench/wine/minimal_window.cpp)
+target_compile_definitions(minimal_window PRIVATE UNICODE _UNICODE)
+target_link_options(minimal_window PRIVATE -static -municode -mwindows -s)
+
+add_executable(editor_cost bench/wine/editor_cost.cpp bench/wine/large_text.cpp bench/sample_text.cpp
+                           bench/wine/editor_cost.rc)
+target_link_libraries(editor_cost PRIVATE vellisk_core vellisk_win32)
+target_link_options(editor_cost PRIVATE -static -municode)

@@ -71,6 +71,8 @@
 //
 // Drag and drop: see dragdrop.cpp. Files, pipes and holding the clipboard,
 // as other programs do them: see file_commands.cpp.
+// Timing (start until idle, the clean-up buttons end to end): see
+// perf_commands.cpp.
 //
 //   quit                               -> ok, then the driver ends; it also
 //                                      ends when stdin is closed.
@@ -190,6 +192,7 @@ int wmain() {
     driver::AddWindowCommands(table);
     driver::AddDragDropCommands(table);
     driver::AddFileCommands(table);
+    driver::AddPerfCommands(table);
 
     std::thread reader(ReadCommands);
     reader.detach();

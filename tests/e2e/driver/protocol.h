@@ -89,10 +89,26 @@ bool WaitUntil(long long timeoutMs, const std::function<bool()>& condition);
 
 void AddWindowCommands(CommandTable& table);
 void AddDragDropCommands(CommandTable& table);
+void AddPerfCommands(CommandTable& table);
 void AddFileCommands(CommandTable& table);
 
 // Ends what `run` started and still runs: the driver leaves nothing behind.
 void EndStartedProcesses();
+
+// CreateProcess with that exact command line; the process is kept like one
+// `run` started (wait-exit, kill, the end of the driver). Returns its id.
+DWORD StartProcess(std::wstring commandLine);
+// The handle of a process started so; fails for any other id.
+HANDLE StartedProcess(DWORD id);
+
+// Makes `window` the window of the commands that act on "the window", as
+// find-window does.
+void SelectWindow(HWND window);
+// The child of that window that a CHILD field names (#N or its exact text).
+HWND SelectedChild(const std::wstring& selector);
+// The visible top-level window of that exact title and process, if there is
+// one now; find-window waits for it.
+HWND VisibleTopLevel(const std::wstring& title, DWORD process);
 
 // The driver's own invisible window: clipboard owner and message target.
 HWND DriverWindow();

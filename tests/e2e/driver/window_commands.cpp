@@ -162,8 +162,7 @@ void FindWindowCommand(const Args& args, Reply& reply) {
              (search.process ? L" of process " + Decimal(search.process) : L"") + L" after " + Decimal(timeout) +
              L" ms" +
              (search.invisible ? L" (one exists, invisible)" : L"") + L"; visible windows: " + search.seen);
-    mainWindow = search.found;
-    GetWindowThreadProcessId(mainWindow, &mainProcess);
+    SelectWindow(search.found);
     Describe(mainWindow, reply);
 }
 
@@ -337,24 +336,9 @@ void ClipFormatsCommand(const Args&, Reply& reply) {
 
 // ---- processes --------------------------------------------------------------
 
-HANDLE Started(const Args& args) {
-    DWORD id = static_cast<DWORD>(args.Number(0, L"pid"));
-    auto it = started.find(id);
-    if (it == started.end()) Fail(L"no process " + Decimal(id) + L" was started by run");
-    return it->second;
-}
+HANDLE Started(const Args& args) { return StartedProcess(static_cast<DWORD>(args.Number(0, L"pid"))); }
 
-void RunCommand(const Args& args, Reply& reply) {
-    std::wstring line = args.Text(0, L"command line");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        Fail(L"CreateProcess failed with error " + Decimal(GetLastError()));
-    CloseHandle(info.hThread);
-    started[info.dwProcessId] = info.hProcess;
-    reply.Add(Decimal(info.dwProcessId));
-}
+void RunCommand(const Args& args, Reply& reply) { reply.Add(Decimal(StartProcess(args.Text(0, L"command line")))); }
 
 void WaitExitCommand(const Args& args, Reply& reply) {
     HANDLE process = Started(args);
@@ -380,6 +364,38 @@ LRESULT CALLBACK DriverProcedure(HWND window, UINT message, WPARAM w, LPARAM l) 
 }
 
 } // namespace
+
+DWORD StartProcess(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        Fail(L"CreateProcess failed with error " + Decimal(GetLastError()));
+    CloseHandle(info.hThread);
+    started[info.dwProcessId] = info.hProcess;
+    return info.dwProcessId;
+}
+
+HANDLE StartedProcess(DWORD id) {
+    auto it = started.find(id);
+    if (it == started.end()) Fail(L"no process " + Decimal(id) + L" was started by run");
+    return it->second;
+}
+
+void SelectWindow(HWND window) {
+    mainWindow = window;
+    GetWindowThreadProcessId(mainWindow, &mainProcess);
+}
+
+HWND SelectedChild(const std::wstring& selector) { return Child(selector); }
+
+HWND VisibleTopLevel(const std::wstring& title, DWORD process) {
+    TopLevelSearch search;
+    search.title = title;
+    search.process = process;
+    EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 void EndStartedProcesses() {
     for (auto& [id, process] : started) {
