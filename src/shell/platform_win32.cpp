@@ -598,6 +598,11 @@ Event WaitEvent() {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
+        // A repaint is one event: whatever else of the window waits to be
+        // painted is painted now, rather than one gadget a turn, each turn
+        // with the loop's sleep (the form's first painting took 25 turns).
+        if (message.message == WM_PAINT && mainWindow)
+            RedrawWindow(mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         // The message is an event of its own; what it queued comes next.
         return Event{static_cast<int32_t>(message.message), 0, 0, 0};
     }
