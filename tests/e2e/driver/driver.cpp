@@ -54,7 +54,8 @@
 //                                      box: class text visible style icon
 //                                      (icon 1: an SS_ICON static that holds
 //                                      an icon)
-//   box-gone TIMEOUT                   waits until the process shows no box
+//   box-gone TIMEOUT [HWND]            waits until the process shows no box
+//                                      (with HWND: until that box is gone)
 //
 // Clipboard, as Unicode text.
 //   clip-set TEXT                      -> ok

@@ -257,7 +257,14 @@ void BoxGoneCommand(const Args& args, Reply&) {
     long long timeout = args.Number(0, L"timeout");
     BoxSearch search;
     search.process = mainProcess;
+    // With HWND only that box must go: the program may show its next box at
+    // once.
+    HWND box = args.Has(1) ? reinterpret_cast<HWND>(static_cast<uintptr_t>(args.Number(1, L"hwnd"))) : nullptr;
     bool gone = WaitUntil(timeout, [&] {
+        if (box) {
+            search.found = IsWindow(box) && IsWindowVisible(box) ? box : nullptr;
+            return search.found == nullptr;
+        }
         search.found = nullptr;
         EnumWindows(VisitBox, reinterpret_cast<LPARAM>(&search));
         return search.found == nullptr;

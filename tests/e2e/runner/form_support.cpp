@@ -183,9 +183,14 @@ std::ostream& operator<<(std::ostream& out, const Box& box) {
     return out << "]" << (box.icon ? " with an icon" : "");
 }
 
+namespace {
+std::string lastBox; // the HWND of the box WaitBox found last
+}
+
 Box WaitBox(Milliseconds timeout) {
     std::vector<std::string> found = Expect({"find-box", Ms(timeout)}, timeout + Milliseconds{15000});
     if (found.size() < 3) throw HarnessError("find-box: a short reply");
+    lastBox = found[0];
     Box box;
     box.title = found[1];
     box.text = found[2];
@@ -202,7 +207,8 @@ Box WaitBox(Milliseconds timeout) {
 
 void Answer(const std::string& caption) {
     Expect({"press-box", caption, "5000"});
-    Expect({"box-gone", Ms(AppearTimeout)}, AppearTimeout + Milliseconds{15000});
+    // This box only: the next one may already be on its way.
+    Expect({"box-gone", Ms(AppearTimeout), lastBox}, AppearTimeout + Milliseconds{15000});
 }
 
 void WaitUntilClicksHandled() {

@@ -116,7 +116,8 @@ std::ostream& operator<<(std::ostream& out, const Box& box);
 
 // Waits for the program's message box and reads it.
 Box WaitBox(Milliseconds timeout = AppearTimeout);
-// Presses that button of the box on screen and waits until the box is gone.
+// Presses that button of the box WaitBox found last and waits until that box
+// is gone.
 void Answer(const std::string& caption);
 
 // Returns once every earlier click was handled to its end, and throws if one
