@@ -4,13 +4,22 @@
 # without one a managed window waits 2 s for an unmap that nobody confirms.
 # Usage: wine_prefix <folder>
 wine_prefix() {
-  export WINEPREFIX="$1" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$1"
+  # Wine takes only an absolute prefix.
+  WINEPREFIX=$(cd "$1" && pwd)
+  export WINEPREFIX WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/.vellisk-ready-2" ]; then
-    mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     wineserver -w
+    # Marked ready only when the settings are in: a prefix without them has
+    # managed windows that a test's mouse never reaches.
+    if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+      ! grep -q '"Decorated"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+      echo "the Wine prefix $WINEPREFIX could not be set up" >&2
+      return 1
+    fi
     touch "$WINEPREFIX/.vellisk-ready-2"
   fi
 }
