@@ -7,7 +7,7 @@ packages=(
   cmake make g++ pkg-config
   googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine64 xvfb xdotool xclip x11-utils imagemagick
+  wine wine64 xvfb xdotool xclip x11-utils imagemagick
   zip unzip
 )
 
