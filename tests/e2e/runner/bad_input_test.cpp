@@ -34,18 +34,7 @@ std::u16string Units(const std::string& bytes) {
 // The driver's UTF-8 of code units.
 std::string DriverText(const std::u16string& units) {
     std::string bytes;
-    for (char16_t u : units) {
-        if (u < 0x80) {
-            bytes += static_cast<char>(u);
-        } else if (u < 0x800) {
-            bytes += static_cast<char>(0xC0 | (u >> 6));
-            bytes += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            bytes += static_cast<char>(0xE0 | (u >> 12));
-            bytes += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
+    for (char16_t u : units) AppendUnit(bytes, u);
     return bytes;
 }
 
@@ -63,8 +52,8 @@ std::string SavedBytes(const std::u16string& units) {
             sound += (high || low) ? u'\xFFFD' : u;
         }
     }
-    // Now every surrogate is paired: the four-byte form comes from Units'
-    // inverse, written out here.
+    // Now every surrogate is paired: a pair is one four-byte character, every
+    // other unit takes its one- to three-byte form.
     std::string bytes;
     for (size_t i = 0; i < sound.size(); ++i) {
         char16_t u = sound[i];
@@ -75,7 +64,7 @@ std::string SavedBytes(const std::u16string& units) {
             bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
             bytes += static_cast<char>(0x80 | (c & 0x3F));
         } else {
-            bytes += DriverText(std::u16string(1, u));
+            AppendUnit(bytes, u);
         }
     }
     return bytes;

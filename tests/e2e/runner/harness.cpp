@@ -362,6 +362,19 @@ std::string EscapeField(const std::string& text) {
     return out;
 }
 
+void AppendUnit(std::string& out, unsigned unit) {
+    if (unit < 0x80) {
+        out += static_cast<char>(unit);
+    } else if (unit < 0x800) {
+        out += static_cast<char>(0xC0 | (unit >> 6));
+        out += static_cast<char>(0x80 | (unit & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (unit >> 12));
+        out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+}
+
 std::string UnescapeField(const std::string& field) {
     std::string out;
     out.reserve(field.size());
@@ -379,17 +392,7 @@ std::string UnescapeField(const std::string& field) {
                  field.substr(i + 1, 4).find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
             unsigned unit = static_cast<unsigned>(std::stoul(field.substr(i + 1, 4), nullptr, 16));
             i += 4;
-            // One code unit, in the three-byte form also for a lone surrogate.
-            if (unit < 0x80) {
-                out += static_cast<char>(unit);
-            } else if (unit < 0x800) {
-                out += static_cast<char>(0xC0 | (unit >> 6));
-                out += static_cast<char>(0x80 | (unit & 0x3F));
-            } else {
-                out += static_cast<char>(0xE0 | (unit >> 12));
-                out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (unit & 0x3F));
-            }
+            AppendUnit(out, unit);
         } else {
             throw HarnessError("bad escape in a reply field: " + field);
         }

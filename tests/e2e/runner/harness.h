@@ -71,6 +71,9 @@ void WaitFor(const std::string& what, Milliseconds timeout, const std::function<
 
 std::string EscapeField(const std::string& text);
 std::string UnescapeField(const std::string& field);
+// Appends one UTF-16 code unit as the protocol's UTF-8 writes it: in the
+// three-byte form also for a lone surrogate.
+void AppendUnit(std::string& out, unsigned unit);
 // Splits a reply line and undoes the escapes of each field.
 std::vector<std::string> SplitLine(const std::string& line);
 
